@@ -1,0 +1,234 @@
+// What a host reads from the type library embedded in zorvik.dll.
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_paths.h"
+#include "zorvik.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace zorvik {
+namespace {
+
+std::wstring MemberName(ITypeInfo* info, MEMBERID id) {
+  BSTR name = nullptr;
+  if (FAILED(info->GetDocumentation(id, &name, nullptr, nullptr, nullptr))) return L"?";
+  std::wstring result = name ? name : L"";
+  SysFreeString(name);
+  return result;
+}
+
+std::wstring DocString(ITypeInfo* info) {
+  BSTR doc = nullptr;
+  if (FAILED(info->GetDocumentation(MEMBERID_NIL, nullptr, &doc, nullptr, nullptr))) return L"?";
+  std::wstring result = doc ? doc : L"";
+  SysFreeString(doc);
+  return result;
+}
+
+class TypeLibraryTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(S_OK, LoadTypeLibEx(test::BesideExecutable(L"zorvik.dll").c_str(), REGKIND_NONE,
+                                  &library_));
+  }
+
+  ComPtr<ITypeInfo> InfoOf(REFGUID guid) {
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(S_OK, library_->GetTypeInfoOfGuid(guid, &info));
+    return info;
+  }
+
+  ComPtr<ITypeInfo> InfoNamed(const wchar_t* name) {
+    for (UINT i = 0; i < library_->GetTypeInfoCount(); ++i) {
+      ComPtr<ITypeInfo> info;
+      if (SUCCEEDED(library_->GetTypeInfo(i, &info)) &&
+          MemberName(info.Get(), MEMBERID_NIL) == name)
+        return info;
+    }
+    return nullptr;
+  }
+
+  ComPtr<ITypeLib> library_;
+};
+
+TEST_F(TypeLibraryTest, LibraryAttributes) {
+  TLIBATTR* attr = nullptr;
+  ASSERT_EQ(S_OK, library_->GetLibAttr(&attr));
+  EXPECT_TRUE(IsEqualGUID(LIBID_ZORVIKLib, attr->guid));
+  EXPECT_EQ(1, attr->wMajorVerNum);
+  EXPECT_EQ(0, attr->wMinorVerNum);
+  EXPECT_EQ(SYS_WIN64, attr->syskind);
+  EXPECT_EQ(0u, attr->lcid);
+  library_->ReleaseTLibAttr(attr);
+
+  BSTR name = nullptr;
+  BSTR doc = nullptr;
+  ASSERT_EQ(S_OK, library_->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr));
+  EXPECT_STREQ(L"ZORVIKLib", name);
+  EXPECT_STREQ(L"zorvik 1.0 Type Library", doc);
+  SysFreeString(name);
+  SysFreeString(doc);
+}
+
+struct InterfaceCase {
+  const IID* iid;
+  const wchar_t* name;
+  const wchar_t* help;
+  std::vector<std::wstring> methods;
+};
+
+TEST_F(TypeLibraryTest, InterfacesHaveTheirMethodsInSlotOrder) {
+  const InterfaceCase cases[] = {
+      {&IID_IScanner,
+       L"IScanner",
+       L"IScanner Interface",
+       {L"OpenScannerSession", L"CloseScannerSession", L"LockScanner", L"UnlockScanner",
+        L"GetLampStatus", L"LampOn", L"LampOff", L"GetScannerCapabilities", L"GetBufferInfo",
+        L"InitializeScanner", L"ResetScanner", L"SetScannerParameters", L"SetGammaTable",
+        L"StartScan", L"StopScan", L"ReadScan", L"ReadScanEx"}},
+      {&IID_ILog, L"ILog", L"ILog Interface", {L"LogString", L"IsEnabled"}},
+      {&IID_IButton,
+       L"IButton",
+       L"IButton Interface",
+       {L"GetButtonCount", L"GetButtonState", L"GetButtonStateEx", L"ResetButton",
+        L"ResetButtonsEx"}},
+  };
+  for (const InterfaceCase& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "interface " << std::string(c.name, c.name + wcslen(c.name)));
+    ComPtr<ITypeInfo> info = InfoOf(*c.iid);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(c.name, MemberName(info.Get(), MEMBERID_NIL));
+    EXPECT_EQ(c.help, DocString(info.Get()));
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+    EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
+    EXPECT_EQ(c.methods.size(), attr->cFuncs);
+    EXPECT_EQ((3 + c.methods.size()) * sizeof(void*), attr->cbSizeVft);
+    EXPECT_EQ(0, attr->wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION));
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < c.methods.size(); ++i) {
+      FUNCDESC* func = nullptr;
+      ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
+      EXPECT_EQ(c.methods[i], MemberName(info.Get(), func->memid)) << "slot " << i + 3;
+      EXPECT_EQ(static_cast<SHORT>((3 + i) * sizeof(void*)), func->oVft);
+      info->ReleaseFuncDesc(func);
+    }
+  }
+}
+
+// Parameter names and directions of the methods hosts are most likely to
+// read by reflection, including the odd pdwdErrorCode spelling.
+TEST_F(TypeLibraryTest, ParametersKeepTheirNamesAndDirections) {
+  struct ParamCase {
+    const IID* iid;
+    UINT function;
+    std::vector<std::wstring> names;
+    std::vector<USHORT> directions;
+  };
+  const USHORT in = PARAMFLAG_FIN;
+  const USHORT out = PARAMFLAG_FOUT;
+  const ParamCase cases[] = {
+      {&IID_IScanner,
+       0,
+       {L"pszDevName", L"dwDevIOType", L"phSession", L"pdwErrorCode"},
+       {in, in, out, out}},
+      {&IID_IScanner,
+       8,
+       {L"hSession", L"pScanParam", L"pBufferInfo", L"pdwdErrorCode"},
+       {in, in, out, out}},
+      {&IID_IScanner,
+       12,
+       {L"hSession", L"uSz", L"pbyRed", L"pbyGreen", L"pbyBlue", L"pdwErrorCode"},
+       {in, in, in, in, in, out}},
+      {&IID_IScanner,
+       15,
+       {L"hSession", L"pbyBuffer", L"dwBytes", L"pdwErrorCode"},
+       {in, out, in, out}},
+      {&IID_IScanner,
+       16,
+       {L"hSession", L"pbyBuffer", L"dwBytes", L"pdwBytesRead", L"pdwErrorCode"},
+       {in, out, in, out, out}},
+      {&IID_IButton, 2, {L"hSession", L"byCount", L"pState", L"pdwErrorCode"}, {in, in, out, out}},
+      {&IID_ILog, 0, {L"dwFunctionAttribute", L"pszString"}, {in, in}},
+      {&IID_ILog, 1, {L"dwFunctionAttribute", L"pbyEnabled"}, {in, out}},
+  };
+  for (const ParamCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "function " << c.function);
+    ComPtr<ITypeInfo> info = InfoOf(*c.iid);
+    ASSERT_TRUE(info);
+    FUNCDESC* func = nullptr;
+    ASSERT_EQ(S_OK, info->GetFuncDesc(c.function, &func));
+    ASSERT_EQ(static_cast<SHORT>(c.names.size()), func->cParams);
+    BSTR names[8] = {};
+    UINT count = 0;
+    ASSERT_EQ(S_OK, info->GetNames(func->memid, names, 8, &count));
+    ASSERT_EQ(c.names.size() + 1, count);
+    for (size_t p = 0; p < c.names.size(); ++p) {
+      EXPECT_EQ(c.names[p], names[p + 1]) << "parameter " << p;
+      EXPECT_EQ(c.directions[p],
+                func->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT))
+          << "parameter " << p;
+    }
+    for (UINT n = 0; n < count; ++n) SysFreeString(names[n]);
+    info->ReleaseFuncDesc(func);
+  }
+}
+
+TEST_F(TypeLibraryTest, RecordsHaveTheirContractSizes) {
+  const struct {
+    const wchar_t* name;
+    ULONG size;
+    WORD fields;
+  } cases[] = {
+      {L"SCANNER_CAPABILITIES", 124, 20}, {L"SCANNER_PARAMETERS", 84, 12}, {L"BUFFER_INFO", 52, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size);
+    ComPtr<ITypeInfo> info = InfoNamed(c.name);
+    ASSERT_TRUE(info);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+    EXPECT_EQ(TKIND_RECORD, attr->typekind);
+    EXPECT_EQ(c.size, attr->cbSizeInstance);
+    EXPECT_EQ(c.fields, attr->cVars);
+    info->ReleaseTypeAttr(attr);
+  }
+}
+
+TEST_F(TypeLibraryTest, CoclassImplementsScannerByDefaultThenLogAndButton) {
+  ComPtr<ITypeInfo> info = InfoOf(CLSID_ZORVIK);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(L"ZORVIK", MemberName(info.Get(), MEMBERID_NIL));
+  EXPECT_EQ(L"Scanner Class", DocString(info.Get()));
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+  EXPECT_EQ(TKIND_COCLASS, attr->typekind);
+  EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
+  ASSERT_EQ(3, attr->cImplTypes);
+  info->ReleaseTypeAttr(attr);
+
+  const IID* expected[] = {&IID_IScanner, &IID_ILog, &IID_IButton};
+  for (UINT i = 0; i < 3; ++i) {
+    HREFTYPE ref = 0;
+    ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(i, &ref));
+    ComPtr<ITypeInfo> implemented;
+    ASSERT_EQ(S_OK, info->GetRefTypeInfo(ref, &implemented));
+    TYPEATTR* impl_attr = nullptr;
+    ASSERT_EQ(S_OK, implemented->GetTypeAttr(&impl_attr));
+    EXPECT_TRUE(IsEqualGUID(*expected[i], impl_attr->guid)) << "implemented type " << i;
+    implemented->ReleaseTypeAttr(impl_attr);
+    INT flags = 0;
+    ASSERT_EQ(S_OK, info->GetImplTypeFlags(i, &flags));
+    EXPECT_EQ(i == 0, (flags & IMPLTYPEFLAG_FDEFAULT) != 0) << "implemented type " << i;
+  }
+}
+
+}  // namespace
+}  // namespace zorvik
