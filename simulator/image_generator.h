@@ -38,17 +38,25 @@ class ImageGenerator {
   void Generate(uint64_t offset, uint8_t* out, size_t count) const;
 
  private:
+  // The chart across one pixel column, worked out once per scan.
+  struct Column {
+    uint16_t red;      // the red ramp, before Invert
+    uint8_t red8;      // red as 8-bit data: inverted if asked, gamma applied
+    uint8_t position;  // inch across (mod 16) in the low bits, kInMark, kOnGrid
+  };
+  struct Line;  // the chart down one line, worked out per line
+
+  Line LineAt(uint32_t line) const;
   template <PixelFormat kFormat>
-  void GeneratePixels(const ChartAxis& down, uint32_t begin, uint32_t end, uint8_t* out) const;
-  void GenerateBlackWhite(const ChartAxis& down, uint32_t begin, uint32_t end, uint8_t* out) const;
+  void GeneratePixels(const Line& line, uint32_t begin, uint32_t end, uint8_t* out) const;
+  void GenerateBlackWhite(const Line& line, uint32_t begin, uint32_t end, uint8_t* out) const;
   void GenerateLine(uint32_t line, uint32_t begin, uint32_t end, uint8_t* out) const;
-  ChartColor ColorAt(uint32_t column, const ChartAxis& down) const;
-  uint16_t Sample(uint16_t value) const { return layout_.invert ? 0xFFFF - value : value; }
 
   ScanLayout layout_;
   GammaTables gamma_;
   ImageSource source_;
-  std::vector<ChartAxis> columns_;  // the chart across, one entry per pixel of a line
+  uint16_t invert_mask_;  // 0xFFFF with Invert: 65535 - s is s ^ 0xFFFF
+  std::vector<Column> columns_;
 };
 
 }  // namespace zorvik::sim

@@ -93,7 +93,7 @@ class ScriptedRead : public SimulatorTest {
   }
 
   TOOLKIT_SCAN_PARAMETER record_ = ScanRecord(2, 8, 0, 0, 10, 20, 300, 300);
-  std::vector<uint8_t> image_ = ExpectedImage(record_, IdentityTables());
+  std::vector<uint8_t> image_ = ExpectedImage(record_, sim::IdentityGamma());
   std::unique_ptr<DeviceFile> device_;
 };
 

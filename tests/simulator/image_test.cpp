@@ -39,6 +39,9 @@ TEST_F(ScanImage, MatchesTheChartForEveryFormatAndWindow) {
       {"colour 16 bit across inch lines", ScanRecord(4, 48, 290, 290, 40, 24, 150, 300), 7},
       {"grey 8 bit at 600 dpi, odd width", ScanRecord(2, 8, 600, 900, 33, 20, 600, 600), 1000},
       {"grey 16 bit at 75 dpi", ScanRecord(2, 16, 0, 0, 80, 40, 75, 75), 0},
+      {"grey 16 bit inverted", ScanRecord(2, 16, 250, 0, 40, 40, 300, 300, 1), 9},
+      {"colour 8 bit inverted, across the mark and the grid",
+       ScanRecord(4, 24, 0, 0, 30, 30, 150, 150, 1), 11},
       {"black and white inverted, 101 pixels a line",
        ScanRecord(0, 1, 280, 0, 101, 60, 300, 300, 1), 5},
       {"black and white from 8 bits, not inverted", ScanRecord(0, 8, 0, 280, 64, 30, 300, 300), 0},
@@ -62,7 +65,7 @@ TEST_F(ScanImage, MatchesTheChartForEveryFormatAndWindow) {
 TEST_F(ScanImage, ReadPastTheEndDeliversTheRestAndFails) {
   StartUp(nullptr);
   const TOOLKIT_SCAN_PARAMETER record = ScanRecord(2, 8, 0, 0, 10, 3, 300, 300);
-  const std::vector<uint8_t> expected = ExpectedImage(record, IdentityTables());
+  const std::vector<uint8_t> expected = ExpectedImage(record, sim::IdentityGamma());
   ASSERT_EQ(1, toolkit_.SetScanParameter(&record));
   ASSERT_EQ(1, toolkit_.StartScan());
   ASSERT_TRUE(SameImage({expected.begin(), expected.begin() + 25}, ReadImage(25, 25)));

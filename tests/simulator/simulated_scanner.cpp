@@ -14,12 +14,6 @@ void Put16(std::vector<uint8_t>* out, uint16_t value) {
 
 }  // namespace
 
-Gamma IdentityTables() {
-  Gamma gamma;
-  for (int i = 0; i < 256; ++i) gamma.red[i] = gamma.green[i] = gamma.blue[i] = uint8_t(i);
-  return gamma;
-}
-
 Gamma DistinctTables() {
   Gamma gamma;
   for (int i = 0; i < 256; ++i) {

@@ -6,22 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "image_generator.h"
 #include "simulator_control.h"
 #include "toolkit_interface.h"
 
 namespace zorvik::test {
 
-struct Gamma {
-  std::array<uint8_t, 256> red;
-  std::array<uint8_t, 256> green;
-  std::array<uint8_t, 256> blue;
-};
-Gamma IdentityTables();
+using Gamma = sim::GammaTables;
 // Tables that tell the channels apart: red reversed, green scrambled, blue halved.
 Gamma DistinctTables();
 
