@@ -219,52 +219,53 @@ Setting TextSetting(std::string DeviceDescription::*field, size_t capacity) {
   };
 }
 
-const std::map<std::string_view, Setting>& Settings() {
-  static const std::map<std::string_view, Setting> settings = {
-      {"vendor", TextSetting(&DeviceDescription::vendor, sizeof(TOOLKIT_ABILITY::VendorName))},
-      {"model", TextSetting(&DeviceDescription::model, sizeof(TOOLKIT_ABILITY::ModelName))},
-      {"firmware",
-       TextSetting(&DeviceDescription::firmware, sizeof(TOOLKIT_ABILITY::FirmwareVersion))},
-      {"port_type", TextSetting(&DeviceDescription::port_type, sizeof(TOOLKIT_ABILITY::PortType))},
-      {"port_address",
-       TextSetting(&DeviceDescription::port_address, sizeof(TOOLKIT_ABILITY::PortAddress))},
-      {"flatbed_width", NumberSetting(&DeviceDescription::flatbed_width)},
-      {"flatbed_length", NumberSetting(&DeviceDescription::flatbed_length)},
-      {"adf_width", NumberSetting(&DeviceDescription::adf_width)},
-      {"adf_length", NumberSetting(&DeviceDescription::adf_length)},
-      {"xpa_width", NumberSetting(&DeviceDescription::xpa_width)},
-      {"xpa_length", NumberSetting(&DeviceDescription::xpa_length)},
-      {"optical_resolution", NumberSetting(&DeviceDescription::optical_resolution)},
-      {"max_x_resolution", NumberSetting(&DeviceDescription::max_x_resolution)},
-      {"max_y_resolution", NumberSetting(&DeviceDescription::max_y_resolution)},
-      {"max_grey_x_resolution", NumberSetting(&DeviceDescription::max_grey_x_resolution)},
-      {"max_grey_y_resolution", NumberSetting(&DeviceDescription::max_grey_y_resolution)},
-      {"color_pixel_bound", NumberSetting(&DeviceDescription::color_pixel_bound)},
-      {"gray_pixel_bound", NumberSetting(&DeviceDescription::gray_pixel_bound)},
-      {"lineart_pixel_bound", NumberSetting(&DeviceDescription::lineart_pixel_bound)},
-      {"button_count", NumberSetting(&DeviceDescription::button_count)},
-      {"lamp", [](std::string_view value, DeviceDescription* d,
-                  std::string* error) { return ParseLamp(value, &d->lamp_on, error); }},
-      {"image", [](std::string_view value, DeviceDescription* d,
-                   std::string* error) { return ParseImage(value, &d->image, error); }},
-      {"fail",
-       [](std::string_view value, DeviceDescription* d, std::string* error) {
-         ScriptedFault fault;
-         if (!ParseFault(value, &fault, error)) return false;
-         d->faults.push_back(fault);
-         return true;
-       }},
-      {"press",
-       [](std::string_view value, DeviceDescription* d, std::string* error) {
-         ScriptedPress press{};
-         if (!ParsePress(value, &press, error)) return false;
-         d->presses.push_back(press);
-         return true;
-       }},
-      {"result", ParseResult},
-  };
-  return settings;
-}
+// A namespace-scope table, built when the library loads: a function-local
+// static would take a thread-safe initialisation guard, and the runtime
+// behind that guard keeps a TLS slot that is never given back when the
+// toolkit unloads.
+const std::map<std::string_view, Setting> kSettings = {
+    {"vendor", TextSetting(&DeviceDescription::vendor, sizeof(TOOLKIT_ABILITY::VendorName))},
+    {"model", TextSetting(&DeviceDescription::model, sizeof(TOOLKIT_ABILITY::ModelName))},
+    {"firmware",
+     TextSetting(&DeviceDescription::firmware, sizeof(TOOLKIT_ABILITY::FirmwareVersion))},
+    {"port_type", TextSetting(&DeviceDescription::port_type, sizeof(TOOLKIT_ABILITY::PortType))},
+    {"port_address",
+     TextSetting(&DeviceDescription::port_address, sizeof(TOOLKIT_ABILITY::PortAddress))},
+    {"flatbed_width", NumberSetting(&DeviceDescription::flatbed_width)},
+    {"flatbed_length", NumberSetting(&DeviceDescription::flatbed_length)},
+    {"adf_width", NumberSetting(&DeviceDescription::adf_width)},
+    {"adf_length", NumberSetting(&DeviceDescription::adf_length)},
+    {"xpa_width", NumberSetting(&DeviceDescription::xpa_width)},
+    {"xpa_length", NumberSetting(&DeviceDescription::xpa_length)},
+    {"optical_resolution", NumberSetting(&DeviceDescription::optical_resolution)},
+    {"max_x_resolution", NumberSetting(&DeviceDescription::max_x_resolution)},
+    {"max_y_resolution", NumberSetting(&DeviceDescription::max_y_resolution)},
+    {"max_grey_x_resolution", NumberSetting(&DeviceDescription::max_grey_x_resolution)},
+    {"max_grey_y_resolution", NumberSetting(&DeviceDescription::max_grey_y_resolution)},
+    {"color_pixel_bound", NumberSetting(&DeviceDescription::color_pixel_bound)},
+    {"gray_pixel_bound", NumberSetting(&DeviceDescription::gray_pixel_bound)},
+    {"lineart_pixel_bound", NumberSetting(&DeviceDescription::lineart_pixel_bound)},
+    {"button_count", NumberSetting(&DeviceDescription::button_count)},
+    {"lamp", [](std::string_view value, DeviceDescription* d,
+                std::string* error) { return ParseLamp(value, &d->lamp_on, error); }},
+    {"image", [](std::string_view value, DeviceDescription* d,
+                 std::string* error) { return ParseImage(value, &d->image, error); }},
+    {"fail",
+     [](std::string_view value, DeviceDescription* d, std::string* error) {
+       ScriptedFault fault;
+       if (!ParseFault(value, &fault, error)) return false;
+       d->faults.push_back(fault);
+       return true;
+     }},
+    {"press",
+     [](std::string_view value, DeviceDescription* d, std::string* error) {
+       ScriptedPress press{};
+       if (!ParsePress(value, &press, error)) return false;
+       d->presses.push_back(press);
+       return true;
+     }},
+    {"result", ParseResult},
+};
 
 void CopyText(const std::string& text, char* field, size_t capacity) {
   std::memset(field, 0, capacity);
@@ -293,8 +294,8 @@ ParsedDescription ParseDeviceDescription(std::string_view text) {
     }
     const std::string_view name = Trim(line.substr(0, equals));
     const std::string_view value = Trim(line.substr(equals + 1));
-    const auto setting = Settings().find(name);
-    if (setting == Settings().end()) {
+    const auto setting = kSettings.find(name);
+    if (setting == kSettings.end()) {
       parsed.problems.push_back(Text({where, "unknown setting '", name, "'"}));
       continue;
     }

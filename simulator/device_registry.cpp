@@ -12,8 +12,36 @@ namespace {
 // A description is a short text; anything beyond this is not read.
 constexpr DWORD kMaxDescriptionBytes = 64 * 1024;
 
-// The handle each thread has selected; 0 is the default device.
-thread_local uint64_t t_selected_handle = 0;
+// The handle each thread has selected (0, the default device, until it
+// selects another). The library is loaded and unloaded once per session, so
+// everything here that holds a process resource gives it back at unload: a
+// TLS index of our own rather than thread_local, and objects at namespace
+// scope, built when the library loads, rather than function-local statics,
+// whose thread-safe initialisation guard takes a TLS slot that the runtime
+// never frees. Each would leak one slot per session until the host runs out.
+class ThreadSelection {
+ public:
+  ThreadSelection() : index_(TlsAlloc()) {}
+  ~ThreadSelection() {
+    if (index_ != TLS_OUT_OF_INDEXES) TlsFree(index_);
+  }
+  ThreadSelection(const ThreadSelection&) = delete;
+  ThreadSelection& operator=(const ThreadSelection&) = delete;
+
+  uint64_t Get() const {
+    return index_ == TLS_OUT_OF_INDEXES ? 0 : reinterpret_cast<uintptr_t>(TlsGetValue(index_));
+  }
+  void Set(uint64_t handle) {
+    if (index_ != TLS_OUT_OF_INDEXES) {
+      TlsSetValue(index_, reinterpret_cast<void*>(static_cast<uintptr_t>(handle)));
+    }
+  }
+
+ private:
+  DWORD index_;
+};
+
+ThreadSelection g_selection;
 
 uint64_t HandleValue(HANDLE handle) { return reinterpret_cast<uintptr_t>(handle); }
 HANDLE HandleOf(uint64_t value) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)); }
@@ -68,12 +96,11 @@ void ReportToDebugger(uint64_t handle, const std::string& problems) {
   }
 }
 
+DeviceRegistry g_registry;
+
 }  // namespace
 
-DeviceRegistry& DeviceRegistry::Instance() {
-  static DeviceRegistry registry;
-  return registry;
-}
+DeviceRegistry& DeviceRegistry::Instance() { return g_registry; }
 
 std::shared_ptr<DeviceSlot> DeviceRegistry::Load(uint64_t handle, const FileIdentity& identity) {
   std::string text;
@@ -107,14 +134,14 @@ std::shared_ptr<DeviceSlot> DeviceRegistry::Find(uint64_t handle, bool check_ide
 }
 
 std::shared_ptr<DeviceSlot> DeviceRegistry::Select(HANDLE handle) {
-  t_selected_handle = HandleValue(handle);
-  return Find(t_selected_handle, true);
+  g_selection.Set(HandleValue(handle));
+  return Find(HandleValue(handle), true);
 }
 
-std::shared_ptr<DeviceSlot> DeviceRegistry::Selected() { return Find(t_selected_handle, false); }
+std::shared_ptr<DeviceSlot> DeviceRegistry::Selected() { return Find(g_selection.Get(), false); }
 
 void DeviceRegistry::Forget(const std::shared_ptr<DeviceSlot>& slot) {
-  t_selected_handle = 0;
+  g_selection.Set(0);
   CriticalSectionGuard guard(lock_);
   const auto found = devices_.find(slot->handle);
   if (found != devices_.end() && found->second == slot) devices_.erase(found);

@@ -8,10 +8,15 @@
 
 namespace zorvik::sim {
 
-Journal& Journal::Instance() {
-  static Journal journal;
-  return journal;
-}
+namespace {
+
+// Built when the library loads (see device_registry.cpp for why not a
+// function-local static).
+Journal g_journal;
+
+}  // namespace
+
+Journal& Journal::Instance() { return g_journal; }
 
 void Journal::Append(ToolkitEntry entry, uint64_t device, std::initializer_list<uint64_t> arguments,
                      const void* data, size_t data_size, int32_t result) {
