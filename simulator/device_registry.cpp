@@ -52,8 +52,8 @@ FileIdentity IdentityOf(uint64_t handle) {
   return FileIdentity{true, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-// Reads the description from offset 0 without relying on (or keeping) the
-// handle's file position for anything else.
+// Reads the description from offset 0, wherever the handle's file position
+// stands.
 bool ReadDescription(HANDLE handle, std::string* text, std::string* problem) {
   std::string buffer(kMaxDescriptionBytes + 1, '\0');
   DWORD total = 0;
