@@ -31,6 +31,7 @@ class PreservedLastError {
 CLogger::CLogger(uint32_t function_attribute)
     : settings_(CLogSettings::Instance(GUID_NULL)), function_attribute_(function_attribute) {
   if (settings_ == nullptr || !settings_->IsEnabledFor(function_attribute)) return;
+  PreservedLastError preserved;
   destination_ = settings_->log_destination();
   enabled_ = 1;
   if (destination_ & LOG_DEST_SINK) sink_ = settings_->GetSink();

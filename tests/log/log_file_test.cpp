@@ -49,9 +49,11 @@ ZORVIK_CHILD_ROLE(write_log_texts) {
   test::ComApartment com;
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   {
+    SetLastError(ERROR_ACCESS_DENIED);
     CLogger logger(LOG_ATTR_DETAIL);
     CHILD_CHECK(logger.IsEnabled());
     logger.WriteLine("first line");
+    CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);  // the caller's error survives
 
     std::ostringstream* block = logger.GetStream();
     CHILD_CHECK(block != nullptr);
