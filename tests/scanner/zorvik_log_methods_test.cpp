@@ -12,7 +12,7 @@
 #include "log_settings_key.h"
 #include "log_test_files.h"
 #include "logger.h"
-#include "scanner/zorvik.h"
+#include "zorvik_object.h"
 
 namespace zorvik {
 namespace {

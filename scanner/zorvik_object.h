@@ -1,6 +1,7 @@
 // zorvik: the implementation class behind the scanner object's interfaces.
 // Every COM object of the coclass holds one and forwards each interface
-// method, unchanged, to the member function of the same name.
+// method, unchanged, to the member function of the same name.  (The file is
+// not called zorvik.h: that name belongs to the widl header of the interfaces.)
 #pragma once
 
 #include <windows.h>

@@ -1,10 +1,8 @@
 // The scanner object's construction and its ILog methods.
-#include "zorvik.h"
+#include "zorvik_object.h"
 
 #include "logger.h"
-// The widl header shares this class's file name; the angle brackets skip this
-// folder and find it on the include path.
-#include <zorvik.h>
+#include "zorvik.h"
 
 namespace zorvik {
 
