@@ -39,6 +39,10 @@ constexpr uint64_t DivideRoundingUp(uint64_t numerator, uint64_t denominator) {
 static_assert(DivideRoundingUp(uint64_t{kToolkitFieldMax} * 48, 8) <= UINT32_MAX,
               "bytes per line of an accepted scan fit in 32 bits");
 
+bool UsesPixelCoordinates(const SCANNER_PARAMETERS& params) {
+  return (params.dwScanOptions & kScanOptionPixelCoordinates) != 0;
+}
+
 struct ToolkitCoordinate {
   uint16_t field;
   bool fits;
@@ -59,7 +63,7 @@ ToolkitCoordinate ToToolkitUnits(uint32_t value, uint16_t resolution, bool pixel
 }  // namespace
 
 ToolkitScanArea ToolkitScanAreaOf(const SCANNER_PARAMETERS& params) {
-  const bool pixels = (params.dwScanOptions & kScanOptionPixelCoordinates) != 0;
+  const bool pixels = UsesPixelCoordinates(params);
   const ToolkitCoordinate left = ToToolkitUnits(params.dwLeft, params.wXResolution, pixels);
   const ToolkitCoordinate top = ToToolkitUnits(params.dwTop, params.wYResolution, pixels);
   const ToolkitCoordinate width = ToToolkitUnits(params.dwWidth, params.wXResolution, pixels);
@@ -78,7 +82,7 @@ DriverError ComputeScanGeometry(const SCANNER_PARAMETERS& params, BUFFER_INFO& g
 
   uint64_t pixelWidth = params.dwWidth;
   uint64_t pixelHeight = params.dwLength;
-  if ((params.dwScanOptions & kScanOptionPixelCoordinates) == 0) {
+  if (!UsesPixelCoordinates(params)) {
     // 64-bit: a 16-bit resolution times a 32-bit size overflows 32 bits.
     const uint64_t width =
         DivideRoundingUp(uint64_t{params.wXResolution} * params.dwWidth, kToolkitUnitsPerInch);

@@ -329,6 +329,7 @@ TEST(ToolkitModelName, StopsAtTheNulOrTheEndOfTheField) {
 
   // A toolkit that fills the whole field leaves no NUL before Firmware Version.
   std::memset(ability.ModelName, 'M', sizeof ability.ModelName);
+  std::strcpy(ability.FirmwareVersion, "1.00");
   EXPECT_EQ(std::string_view("MMMMMMMMMMMMMMMMMMMM"), ToolkitModelName(ability));
 }
 
