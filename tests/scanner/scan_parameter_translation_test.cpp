@@ -8,10 +8,17 @@
 #include <cstring>
 #include <string_view>
 
-#include "scan_codes.h"
+#include "scan_request.h"
 
 namespace zorvik {
 namespace {
+
+using test::kBw;
+using test::kColor;
+using test::kGrey;
+using test::kPixels;
+using test::ScanRequest;
+using test::ToParameters;
 
 constexpr uint8_t kStaleByte = 0xA5;
 constexpr uint16_t kStaleWord = 0xA5A5;
@@ -19,15 +26,62 @@ constexpr const char* kVistrel = "Vistrel 6610X";
 constexpr const char* kOtherModel = "Vistrel 6600";
 
 // A record as a previous call left it: every byte stale, so a field the
-// translation forgot or should not have touched shows.
+// translation forgot, or should not have touched, shows.
 TOOLKIT_SCAN_PARAMETER StaleRecord() {
   TOOLKIT_SCAN_PARAMETER record;
   std::memset(&record, kStaleByte, sizeof record);
   return record;
 }
 
-// Compares the written fields one by one, and the unused tail with the stale
-// bytes it must keep.
+// The fields that follow from the request; the others are the same for every scan.
+struct ScanFields {
+  uint16_t left;
+  uint16_t top;
+  uint16_t width;
+  uint16_t length;
+  uint16_t pixelNum;
+  uint16_t lineNum;
+  uint8_t scanMode;
+  uint8_t scanMethod;
+  uint8_t bitsPerPixel;
+  uint8_t scanSpeed;
+  uint8_t invert;
+  uint16_t extended;
+  uint16_t xRes;
+  uint16_t yRes;
+};
+
+// A fully written record; bytes 37 to 43 keep what they held.
+TOOLKIT_SCAN_PARAMETER ExpectedRecord(const ScanFields& fields) {
+  TOOLKIT_SCAN_PARAMETER record = StaleRecord();
+  record.PixelLeft = fields.left;
+  record.PixelTop = fields.top;
+  record.PixelWidth = fields.width;
+  record.PixelLength = fields.length;
+  record.PixelNum = fields.pixelNum;
+  record.LineNum = fields.lineNum;
+  record.ScanMode = fields.scanMode;
+  record.ScanMethod = fields.scanMethod;
+  record.BitsPerPixel = fields.bitsPerPixel;
+  record.ScanSpeed = fields.scanSpeed;
+  record.Contrast = 0;
+  record.Brightness = 0;
+  record.HTPatternNo = 1;
+  record.Highlight = 255;
+  record.Shadow = 0;
+  record.ColorFilter = 0;
+  record.Invert = fields.invert;
+  record.ReadStatus = 0;
+  record.ExtendedScanParameter = fields.extended;
+  record.RedExposure = 0;
+  record.GreenExposure = 0;
+  record.BlueExposure = 0;
+  record.XRes = fields.xRes;
+  record.YRes = fields.yRes;
+  record.Reserved36 = 0;
+  return record;
+}
+
 void ExpectRecord(const TOOLKIT_SCAN_PARAMETER& expected, const TOOLKIT_SCAN_PARAMETER& actual) {
 #define EXPECT_FIELD(field) EXPECT_EQ(+expected.field, +actual.field) << #field
   EXPECT_FIELD(PixelLeft);
@@ -56,235 +110,52 @@ void ExpectRecord(const TOOLKIT_SCAN_PARAMETER& expected, const TOOLKIT_SCAN_PAR
   EXPECT_FIELD(YRes);
   EXPECT_FIELD(Reserved36);
 #undef EXPECT_FIELD
-  for (uint8_t byte : actual.Unused37) EXPECT_EQ(kStaleByte, byte) << "bytes 37 to 43";
+  EXPECT_EQ(0, std::memcmp(expected.Unused37, actual.Unused37, sizeof actual.Unused37))
+      << "bytes 37 to 43";
 }
 
 struct TranslationCase {
   const char* label;
-  SCANNER_PARAMETERS params;
+  ScanRequest request;
   const char* modelName;
-  TOOLKIT_SCAN_PARAMETER expected;
+  ScanFields expected;
 };
 
 TEST(TranslateScanParameters, WritesEveryFieldOfTheToolkitRecord) {
+  // Requests: mode, options, bits, x and y resolution, left, top, width, length, method.
+  // Fields: left, top, width, length, pixels, lines, mode, method, bits a pixel, speed,
+  // invert, extended, x and y resolution.
   const TranslationCase cases[] = {
       {"colour 8-bit flatbed on the 6610X",
-       {.dwLeft = 30,
-        .dwTop = 60,
-        .dwWidth = 2550,
-        .dwLength = 3300,
-        .dwScanMode = kScanModeColor,
-        .byBitsPerChannel = 8,
-        .wXResolution = 300,
-        .wYResolution = 300,
-        .wScanMethod = kScanMethodFlatbed},
+       {kColor, 0, 8, 300, 300, 30, 60, 2550, 3300, kScanMethodFlatbed},
        kVistrel,
-       {.PixelLeft = 30,
-        .PixelTop = 60,
-        .PixelWidth = 2550,
-        .PixelLength = 3300,
-        .PixelNum = 2550,
-        .LineNum = 3300,
-        .ScanMode = 4,
-        .ScanMethod = 0,
-        .BitsPerPixel = 24,
-        .ScanSpeed = 1,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 0,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0x9000,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 300,
-        .YRes = 300,
-        .Reserved36 = 0}},
-      {"colour 16-bit transparency positive on the 6610X",
-       {.dwLeft = 0,
-        .dwTop = 0,
-        .dwWidth = 300,
-        .dwLength = 150,
-        .dwScanMode = kScanModeColor,
-        .byBitsPerChannel = 16,
-        .wXResolution = 1200,
-        .wYResolution = 1200,
-        .wScanMethod = kScanMethodXpaPositive},
+       {30, 60, 2550, 3300, 2550, 3300, 4, 0, 24, 1, 0, 0x9000, 300, 300}},
+      {"colour 16-bit positive transparency on the 6610X",
+       {kColor, 0, 16, 1200, 1200, 0, 0, 300, 150, kScanMethodXpaPositive},
        kVistrel,
-       {.PixelLeft = 0,
-        .PixelTop = 0,
-        .PixelWidth = 300,
-        .PixelLength = 150,
-        .PixelNum = 1200,
-        .LineNum = 600,
-        .ScanMode = 4,
-        .ScanMethod = 2,
-        .BitsPerPixel = 48,
-        .ScanSpeed = 1,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 0,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0xB000,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 1200,
-        .YRes = 1200,
-        .Reserved36 = 0}},
+       {0, 0, 300, 150, 1200, 600, 4, 2, 48, 1, 0, 0xB000, 1200, 1200}},
       {"grey 16-bit document feeder on another model",
-       {.dwLeft = 5,
-        .dwTop = 7,
-        .dwWidth = 1200,
-        .dwLength = 600,
-        .dwScanMode = kScanModeGreyscale,
-        .byBitsPerChannel = 16,
-        .wXResolution = 600,
-        .wYResolution = 300,
-        .wScanMethod = kScanMethodAdf},
+       {kGrey, 0, 16, 600, 300, 5, 7, 1200, 600, kScanMethodAdf},
        kOtherModel,
-       {.PixelLeft = 5,
-        .PixelTop = 7,
-        .PixelWidth = 1200,
-        .PixelLength = 600,
-        .PixelNum = 2400,
-        .LineNum = 600,
-        .ScanMode = 2,
-        .ScanMethod = 1,
-        .BitsPerPixel = 16,
-        .ScanSpeed = 0,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 0,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0xB800,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 600,
-        .YRes = 300,
-        .Reserved36 = 0}},
-      {"grey 8-bit on a toolkit without a model name",
-       {.dwWidth = 10,
-        .dwLength = 10,
-        .dwScanMode = kScanModeGreyscale,
-        .byBitsPerChannel = 8,
-        .wXResolution = 75,
-        .wYResolution = 75},
+       {5, 7, 1200, 600, 2400, 600, 2, 1, 16, 0, 0, 0xB800, 600, 300}},
+      {"grey 8-bit without a model name",
+       {kGrey, 0, 8, 75, 75, 0, 0, 10, 10, kScanMethodFlatbed},
        "",
-       {.PixelLeft = 0,
-        .PixelTop = 0,
-        .PixelWidth = 10,
-        .PixelLength = 10,
-        .PixelNum = 3,
-        .LineNum = 3,
-        .ScanMode = 2,
-        .ScanMethod = 0,
-        .BitsPerPixel = 8,
-        .ScanSpeed = 0,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 0,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0x9800,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 75,
-        .YRes = 75,
-        .Reserved36 = 0}},
-      {"BW 1-bit negative in pixel coordinates on the 6610X",
-       {.dwLeft = 10,
-        .dwTop = 20,
-        .dwWidth = 1275,
-        .dwLength = 1650,
-        .dwScanMode = kScanModeBw,
-        .dwScanOptions = kScanOptionPixelCoordinates,
-        .byBitsPerChannel = 1,
-        .wXResolution = 150,
-        .wYResolution = 150,
-        .wScanMethod = kScanMethodXpaNegative},
+       {0, 0, 10, 10, 3, 3, 2, 0, 8, 0, 0, 0x9800, 75, 75}},
+      {"BW 1-bit negative in pixels on the 6610X",
+       {kBw, kPixels, 1, 150, 150, 10, 20, 1275, 1650, kScanMethodXpaNegative},
        kVistrel,
-       {.PixelLeft = 20,
-        .PixelTop = 40,
-        .PixelWidth = 2550,
-        .PixelLength = 3300,
-        .PixelNum = 1275,
-        .LineNum = 1650,
-        .ScanMode = 0,
-        .ScanMethod = 2,
-        .BitsPerPixel = 1,
-        .ScanSpeed = 1,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 1,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0x9000,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 150,
-        .YRes = 150,
-        .Reserved36 = 0}},
-      {"BW 8-bit on another model pads the pixel count",
-       {.dwWidth = 101,
-        .dwLength = 50,
-        .dwScanMode = kScanModeBw,
-        .byBitsPerChannel = 8,
-        .wXResolution = 300,
-        .wYResolution = 300},
+       {20, 40, 2550, 3300, 1275, 1650, 0, 2, 1, 1, 1, 0x9000, 150, 150}},
+      {"BW 8-bit padded on another model",
+       {kBw, 0, 8, 300, 300, 0, 0, 101, 50, kScanMethodFlatbed},
        kOtherModel,
-       {.PixelLeft = 0,
-        .PixelTop = 0,
-        .PixelWidth = 101,
-        .PixelLength = 50,
-        .PixelNum = 104,
-        .LineNum = 50,
-        .ScanMode = 0,
-        .ScanMethod = 0,
-        .BitsPerPixel = 8,
-        .ScanSpeed = 0,
-        .Contrast = 0,
-        .Brightness = 0,
-        .HTPatternNo = 1,
-        .Highlight = 255,
-        .Shadow = 0,
-        .ColorFilter = 0,
-        .Invert = 1,
-        .ReadStatus = 0,
-        .ExtendedScanParameter = 0x9800,
-        .RedExposure = 0,
-        .GreenExposure = 0,
-        .BlueExposure = 0,
-        .XRes = 300,
-        .YRes = 300,
-        .Reserved36 = 0}},
+       {0, 0, 101, 50, 104, 50, 0, 0, 8, 0, 1, 0x9800, 300, 300}},
   };
   for (const TranslationCase& c : cases) {
     SCOPED_TRACE(c.label);
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-    ASSERT_EQ(kErrNoError, TranslateScanParameters(c.params, c.modelName, record));
-    ExpectRecord(c.expected, record);
+    ASSERT_EQ(kErrNoError, TranslateScanParameters(ToParameters(c.request), c.modelName, record));
+    ExpectRecord(ExpectedRecord(c.expected), record);
   }
 }
 
@@ -304,12 +175,7 @@ TEST(TranslateScanParameters, OnlyTheExactModelNameGetsTheVistrelSettings) {
   };
   for (const ModelCase& c : cases) {
     SCOPED_TRACE(testing::Message() << '"' << c.name << '"');
-    SCANNER_PARAMETERS params{.dwWidth = 10,
-                              .dwLength = 10,
-                              .dwScanMode = kScanModeGreyscale,
-                              .byBitsPerChannel = 8,
-                              .wXResolution = 300,
-                              .wYResolution = 300};
+    SCANNER_PARAMETERS params = ToParameters({kGrey, 0, 8, 300, 300, 0, 0, 10, 10});
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
     ASSERT_EQ(kErrNoError, TranslateScanParameters(params, c.name, record));
     EXPECT_EQ(c.scanSpeed, record.ScanSpeed);
@@ -340,44 +206,32 @@ TEST(TranslateScanParameters, ConvertsPixelCoordinatesToToolkitUnits) {
     uint16_t units;
   };
   const ConversionCase cases[] = {
-      {1275, 150, 2550},    // whole factor
-      {101, 600, 50},       // half units truncated
+      {1275, 150, 2550},    // a whole factor
+      {101, 600, 50},       // half a unit truncated
       {0, 75, 0},           //
-      {281, 281, 299},      // the factor 300/281 is a little short of exact
+      {281, 281, 299},      // the factor 300/281 comes out a little short
       {65535, 300, 65535},  // the widest the field holds
       {16383, 75, 65532},
   };
   for (const ConversionCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pixels << " pixels at " << c.resolution << " dpi");
     // Across at the case's resolution and down at 300 dpi, then the other
-    // way round, so a position converted on the wrong axis shows.
-    const SCANNER_PARAMETERS across{.dwLeft = c.pixels,
-                                    .dwTop = c.pixels,
-                                    .dwWidth = c.pixels,
-                                    .dwLength = 1,
-                                    .dwScanMode = kScanModeColor,
-                                    .dwScanOptions = kScanOptionPixelCoordinates,
-                                    .byBitsPerChannel = 8,
-                                    .wXResolution = c.resolution,
-                                    .wYResolution = 300};
+    // way round, so a coordinate converted on the wrong axis shows.
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-    ASSERT_EQ(kErrNoError, TranslateScanParameters(across, kVistrel, record));
+    ASSERT_EQ(kErrNoError,
+              TranslateScanParameters(ToParameters({kColor, kPixels, 8, c.resolution, 300, c.pixels,
+                                                    c.pixels, c.pixels, 1}),
+                                      kVistrel, record));
     EXPECT_EQ(c.units, record.PixelLeft);
     EXPECT_EQ(c.units, record.PixelWidth);
     EXPECT_EQ(c.pixels, record.PixelTop);
     EXPECT_EQ(c.pixels, record.PixelNum);
 
-    const SCANNER_PARAMETERS down{.dwLeft = c.pixels,
-                                  .dwTop = c.pixels,
-                                  .dwWidth = 1,
-                                  .dwLength = c.pixels,
-                                  .dwScanMode = kScanModeColor,
-                                  .dwScanOptions = kScanOptionPixelCoordinates,
-                                  .byBitsPerChannel = 8,
-                                  .wXResolution = 300,
-                                  .wYResolution = c.resolution};
     record = StaleRecord();
-    ASSERT_EQ(kErrNoError, TranslateScanParameters(down, kVistrel, record));
+    ASSERT_EQ(kErrNoError,
+              TranslateScanParameters(ToParameters({kColor, kPixels, 8, 300, c.resolution, c.pixels,
+                                                    c.pixels, 1, c.pixels}),
+                                      kVistrel, record));
     EXPECT_EQ(c.pixels, record.PixelLeft);
     EXPECT_EQ(c.units, record.PixelTop);
     EXPECT_EQ(c.units, record.PixelLength);
@@ -386,31 +240,26 @@ TEST(TranslateScanParameters, ConvertsPixelCoordinatesToToolkitUnits) {
 }
 
 TEST(TranslateScanParameters, KeepsTheExtendedParameterForDepthsWithoutACode) {
-  const SCANNER_PARAMETERS eightBit{.dwWidth = 100,
-                                    .dwLength = 100,
-                                    .dwScanMode = kScanModeColor,
-                                    .byBitsPerChannel = 8,
-                                    .wXResolution = 300,
-                                    .wYResolution = 300};
   TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-  ASSERT_EQ(kErrNoError, TranslateScanParameters(eightBit, kOtherModel, record));
+  ASSERT_EQ(kErrNoError,
+            TranslateScanParameters(ToParameters({kColor, 0, 8, 300, 300, 0, 0, 100, 100}),
+                                    kOtherModel, record));
   ASSERT_EQ(0x9800, record.ExtendedScanParameter);
 
   // A 12-bit call rewrites everything else for its depth.
-  SCANNER_PARAMETERS twelveBit = eightBit;
-  twelveBit.byBitsPerChannel = 12;
-  twelveBit.dwWidth = 200;
-  ASSERT_EQ(kErrNoError, TranslateScanParameters(twelveBit, kOtherModel, record));
+  ASSERT_EQ(kErrNoError,
+            TranslateScanParameters(ToParameters({kColor, 0, 12, 300, 300, 0, 0, 200, 100}),
+                                    kOtherModel, record));
   EXPECT_EQ(0x9800, record.ExtendedScanParameter);
   EXPECT_EQ(36, record.BitsPerPixel);
   EXPECT_EQ(200, record.PixelNum);
 
   for (uint8_t bits : {9, 12, 15, 17, 100, 255}) {
     SCOPED_TRACE(testing::Message() << +bits << " bits");
-    SCANNER_PARAMETERS params = eightBit;
-    params.byBitsPerChannel = bits;
     record = StaleRecord();
-    ASSERT_EQ(kErrNoError, TranslateScanParameters(params, kVistrel, record));
+    ASSERT_EQ(kErrNoError,
+              TranslateScanParameters(ToParameters({kColor, 0, bits, 300, 300, 0, 0, 100, 100}),
+                                      kVistrel, record));
     EXPECT_EQ(kStaleWord, record.ExtendedScanParameter);
     // Three channels of the depth, cut to the field's 8 bits.
     EXPECT_EQ(static_cast<uint8_t>(3 * bits), record.BitsPerPixel);
@@ -418,88 +267,78 @@ TEST(TranslateScanParameters, KeepsTheExtendedParameterForDepthsWithoutACode) {
 }
 
 TEST(TranslateScanParameters, SendsBothTransparencyMethodsAsOne) {
-  const uint16_t toolkitMethod[] = {0, 1, 2, 2};
+  const uint8_t toolkitMethod[] = {0, 1, 2, 2};
   for (uint16_t method = kScanMethodFlatbed; method <= kScanMethodXpaNegative; ++method) {
     SCOPED_TRACE(testing::Message() << "scan method " << method);
-    const SCANNER_PARAMETERS params{.dwWidth = 10,
-                                    .dwLength = 10,
-                                    .dwScanMode = kScanModeColor,
-                                    .byBitsPerChannel = 8,
-                                    .wXResolution = 300,
-                                    .wYResolution = 300,
-                                    .wScanMethod = method};
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-    ASSERT_EQ(kErrNoError, TranslateScanParameters(params, kVistrel, record));
+    ASSERT_EQ(kErrNoError,
+              TranslateScanParameters(ToParameters({kColor, 0, 8, 300, 300, 0, 0, 10, 10, method}),
+                                      kVistrel, record));
     EXPECT_EQ(toolkitMethod[method], record.ScanMethod);
   }
 }
 
-// A refused request leaves the fields written before the refusal and no others.
+// A refused request leaves the fields written before the refusal, and no
+// others: the four positions when the geometry refuses it, and also the pixel
+// and line counts, mode, invert and bits a pixel when the scan method does.
 TEST(TranslateScanParameters, ARefusedRequestStopsWhereItIsRefused) {
-  const SCANNER_PARAMETERS colour{.dwLeft = 3,
-                                  .dwTop = 4,
-                                  .dwWidth = 600,
-                                  .dwLength = 900,
-                                  .dwScanMode = kScanModeColor,
-                                  .byBitsPerChannel = 8,
-                                  .wXResolution = 150,
-                                  .wYResolution = 150};
-  TOOLKIT_SCAN_PARAMETER positionsOnly = StaleRecord();
-  positionsOnly.PixelLeft = 3;
-  positionsOnly.PixelTop = 4;
-  positionsOnly.PixelWidth = 600;
-  positionsOnly.PixelLength = 900;
-  TOOLKIT_SCAN_PARAMETER throughPixelFormat = positionsOnly;
-  throughPixelFormat.PixelNum = 300;
-  throughPixelFormat.LineNum = 450;
-  throughPixelFormat.ScanMode = 4;
-  throughPixelFormat.Invert = 0;
-  throughPixelFormat.BitsPerPixel = 24;
-
   struct RefusalCase {
     const char* label;
-    SCANNER_PARAMETERS params;
-    TOOLKIT_SCAN_PARAMETER expected;
+    ScanRequest request;
+    uint16_t left, top, width, length;
+    bool pixelFormatWritten;
   };
-  RefusalCase cases[] = {
-      {"two scan modes", colour, positionsOnly},
-      {"no scan mode", colour, positionsOnly},
-      {"zero resolution down", colour, positionsOnly},
-      {"left beyond 16 bits keeps its low bits", colour, positionsOnly},
-      {"zero resolution in pixel coordinates", colour, positionsOnly},
-      {"XPA method 4", colour, throughPixelFormat},
-      {"method 0xFFFF", colour, throughPixelFormat},
+  const RefusalCase cases[] = {
+      {"two scan modes", {kColor | kGrey, 0, 8, 150, 150, 3, 4, 600, 900}, 3, 4, 600, 900, false},
+      {"no scan mode", {0, 0, 8, 150, 150, 3, 4, 600, 900}, 3, 4, 600, 900, false},
+      {"zero resolution down", {kColor, 0, 8, 150, 0, 3, 4, 600, 900}, 3, 4, 600, 900, false},
+      {"left keeps its low 16 bits",
+       {kColor, 0, 8, 150, 150, 0x10003, 4, 600, 900},
+       3,
+       4,
+       600,
+       900,
+       false},
+      // No conversion across without a resolution: 0.
+      {"zero resolution in pixels",
+       {kColor, kPixels, 8, 0, 150, 3, 4, 600, 900},
+       0,
+       8,
+       0,
+       1800,
+       false},
+      {"scan method 4", {kColor, 0, 8, 150, 150, 3, 4, 600, 900, 4}, 3, 4, 600, 900, true},
+      {"scan method 0xFFFF",
+       {kColor, 0, 8, 150, 150, 3, 4, 600, 900, 0xFFFF},
+       3,
+       4,
+       600,
+       900,
+       true},
   };
-  cases[0].params.dwScanMode = kScanModeColor | kScanModeGreyscale;
-  cases[1].params.dwScanMode = 0;
-  cases[2].params.wYResolution = 0;
-  cases[3].params.dwLeft = 0x10003;
-  cases[4].params.dwScanOptions = kScanOptionPixelCoordinates;
-  cases[4].params.wXResolution = 0;
-  cases[4].expected.PixelLeft = 0;  // no conversion without a resolution
-  cases[4].expected.PixelWidth = 0;
-  cases[4].expected.PixelTop = 8;
-  cases[4].expected.PixelLength = 1800;
-  cases[5].params.wScanMethod = 4;
-  cases[6].params.wScanMethod = 0xFFFF;
-
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.label);
+    TOOLKIT_SCAN_PARAMETER expected = StaleRecord();
+    expected.PixelLeft = c.left;
+    expected.PixelTop = c.top;
+    expected.PixelWidth = c.width;
+    expected.PixelLength = c.length;
+    if (c.pixelFormatWritten) {
+      expected.PixelNum = 300;
+      expected.LineNum = 450;
+      expected.ScanMode = 4;
+      expected.Invert = 0;
+      expected.BitsPerPixel = 24;
+    }
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-    EXPECT_EQ(kErrInvalidParameter, TranslateScanParameters(c.params, kVistrel, record));
-    ExpectRecord(c.expected, record);
+    EXPECT_EQ(kErrInvalidParameter,
+              TranslateScanParameters(ToParameters(c.request), kVistrel, record));
+    ExpectRecord(expected, record);
   }
 }
 
 TEST(TranslateScanParameters, PreviewGreyChannelAndReservedWordsChangeNothing) {
-  const SCANNER_PARAMETERS plain{.dwLeft = 12,
-                                 .dwTop = 34,
-                                 .dwWidth = 1000,
-                                 .dwLength = 2000,
-                                 .dwScanMode = kScanModeGreyscale,
-                                 .byBitsPerChannel = 8,
-                                 .wXResolution = 200,
-                                 .wYResolution = 400};
+  const SCANNER_PARAMETERS plain = ToParameters({kGrey, 0, 8, 200, 400, 12, 34, 1000, 2000});
   TOOLKIT_SCAN_PARAMETER expected = StaleRecord();
   ASSERT_EQ(kErrNoError, TranslateScanParameters(plain, kVistrel, expected));
 
@@ -514,7 +353,8 @@ TEST(TranslateScanParameters, PreviewGreyChannelAndReservedWordsChangeNothing) {
       {"blue", [](SCANNER_PARAMETERS& p) { p.wGreyChannel = kGreyChannelBlue; }},
       {"NTSC", [](SCANNER_PARAMETERS& p) { p.wGreyChannel = kGreyChannelNtsc; }},
       {"every channel bit", [](SCANNER_PARAMETERS& p) { p.wGreyChannel = 0xFFFF; }},
-      {"reserved words", [](SCANNER_PARAMETERS& p) { std::memset(p.dwReserved, 0xFF, 48); }},
+      {"reserved words",
+       [](SCANNER_PARAMETERS& p) { std::memset(p.dwReserved, 0xFF, sizeof p.dwReserved); }},
   };
   for (const Variation& v : variations) {
     SCOPED_TRACE(v.label);
