@@ -12,6 +12,7 @@
 #include "log_settings.h"
 #include "log_settings_key.h"
 #include "log_test_files.h"
+#include "sample_trace_time.h"
 #include "logger.h"
 #include "trace_depth.h"
 #include "trace_environment.h"
@@ -36,17 +37,9 @@ uint32_t FakeThreadId() {
   ++g_environment_reads;
   return g_thread_id;
 }
-// Saturday, 5 December 2026, 01:38:57.
 void FakeLocalTime(std::tm* now) {
   ++g_environment_reads;
-  *now = std::tm{};
-  now->tm_year = 2026 - 1900;
-  now->tm_mon = 11;
-  now->tm_mday = 5;
-  now->tm_wday = 6;
-  now->tm_hour = 1;
-  now->tm_min = 38;
-  now->tm_sec = 57;
+  *now = test::SampleTraceTime();
 }
 
 // Every trace child starts like this: settings read, fake environment in.

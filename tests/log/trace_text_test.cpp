@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "sample_trace_time.h"
 #include "trace_text.h"
 
 namespace zorvik {
@@ -11,18 +12,7 @@ namespace {
 
 using namespace std::string_literals;
 
-// Saturday, 5 December 2026, 01:38:57.
-std::tm SampleTime() {
-  std::tm time{};
-  time.tm_year = 2026 - 1900;
-  time.tm_mon = 11;
-  time.tm_mday = 5;
-  time.tm_wday = 6;
-  time.tm_hour = 1;
-  time.tm_min = 38;
-  time.tm_sec = 57;
-  return time;
-}
+using test::SampleTraceTime;
 
 TEST(TraceText, EntryTexts) {
   struct Case {
@@ -32,15 +22,15 @@ TEST(TraceText, EntryTexts) {
   };
   const Case cases[] = {
       {"first entry of a process",
-       {"zorvik::StartScan", 3, 0, true, 0x1f4, true, 0x9c8, SampleTime()},
+       {"zorvik::StartScan", 3, 0, true, 0x1f4, true, 0x9c8, SampleTraceTime()},
        "\n!!!! Process ID = 0x1f4 !!!!\n"
        "\n&&&& Thread ID = 0x9c8 &&&&\n"
        "\n+++zorvik::StartScan : SessionID=0x3 : Sat Dec 05 01:38:57 2026\n\0"s},
       {"same thread, no session",
-       {"zorvik::OpenScannerSession", 0, 0, false, 0x1f4, false, 0x9c8, SampleTime()},
+       {"zorvik::OpenScannerSession", 0, 0, false, 0x1f4, false, 0x9c8, SampleTraceTime()},
        "\n+++zorvik::OpenScannerSession : Sat Dec 05 01:38:57 2026\n\0"s},
       {"another thread, nested two deep, session in hexadecimal",
-       {"CScannerLock::Lock", 0xf1e2d3c4, 2, false, 0x1f4, true, 0xabc, SampleTime()},
+       {"CScannerLock::Lock", 0xf1e2d3c4, 2, false, 0x1f4, true, 0xabc, SampleTraceTime()},
        "\n&&&& Thread ID = 0xabc &&&&\n"
        "\n          +++CScannerLock::Lock : SessionID=0xf1e2d3c4 : Sat Dec 05 01:38:57 2026\n\0"s},
   };
