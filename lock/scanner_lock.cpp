@@ -14,7 +14,8 @@ namespace {
 // Authenticated Users, Remote Desktop Users, Power Users and Users, so that
 // hosts running under different accounts still share one device semaphore.
 constexpr char kDeviceSemaphoreSddl[] =
-    "D:(A;OICI;GA;;;SY)(A;OICI;GA;;;BA)(A;OICI;GA;;;IU)(A;OICI;GA;;;AU)(A;OICI;GA;;;RD)(A;OICI;GA;;;"
+    "D:(A;OICI;GA;;;SY)(A;OICI;GA;;;BA)(A;OICI;GA;;;IU)(A;OICI;GA;;;AU)(A;OICI;GA;;;RD)(A;OICI;GA;;"
+    ";"
     "PU)(A;OICI;GA;;;BU)";
 
 constexpr DWORD kLockLogAttribute = LOG_ATTR_LOCK | LOG_ATTR_DETAIL;

@@ -29,16 +29,17 @@ TEST(ScannerLockLog, OneLockedAndUnlockedSequence) {
     ASSERT_TRUE(lock.Unlock());
   }
   const std::string expected =
-      indent + "Lock Semaphore name is " + name + "\n" +                                      //
+      indent + "Lock Semaphore name is " + name + "\n" +                                          //
       indent + "Using Toolkit locking:  Requested Lock type = THREAD, Current LockCount = 0\n" +  //
       indent + "Lock obtained, PID (" + Hex(GetCurrentProcessId()) + "), TID (" +
-      Hex(GetCurrentThreadId()) + "), new lockcount = 1\n" +                                   //
+      Hex(GetCurrentThreadId()) + "), new lockcount = 1\n" +                                      //
       indent + "Using Toolkit locking:  Requested Lock type = THREAD, Current LockCount = 1\n" +  //
-      indent + "Lock obtained, new LockCount = 2\n" +                                          //
-      indent + "Using Toolkit locking:  Requested Lock type = PROCESS, Current LockCount = 2\n" + //
-      indent + "Requested lock type does not match original lock, returning failure\n" +       //
-      indent + "Unlock succeeded, lockcount is 1\n" +                                          //
-      indent + "Unlock - Releasing Lock Semaphores\n" +                                        //
+      indent + "Lock obtained, new LockCount = 2\n" +                                             //
+      indent +
+      "Using Toolkit locking:  Requested Lock type = PROCESS, Current LockCount = 2\n" +  //
+      indent + "Requested lock type does not match original lock, returning failure\n" +  //
+      indent + "Unlock succeeded, lockcount is 1\n" +                                     //
+      indent + "Unlock - Releasing Lock Semaphores\n" +                                   //
       indent + "Unlock called and LockCount is already 0\n";  // the destructor's Unlock
   EXPECT_EQ(expected, test::DetailLinesSince(start));
 }

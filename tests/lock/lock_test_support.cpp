@@ -30,8 +30,8 @@ class LockLogEnvironment : public testing::Environment {
   void SetUp() override {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    g_log_path = std::string(temp) + "zorvik-lock-tests-" + std::to_string(GetCurrentProcessId()) +
-                 ".log";
+    g_log_path =
+        std::string(temp) + "zorvik-lock-tests-" + std::to_string(GetCurrentProcessId()) + ".log";
     DeleteFileA(g_log_path.c_str());
 
     HKEY raw_key = nullptr;
