@@ -1,0 +1,47 @@
+// The journal of every toolkit call: entry point, device, arguments, the
+// records handed in and the result, kept in call order for tests to read.
+// Calls from any number of threads may append at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <vector>
+
+#include "critical_section.h"
+#include "simulator_control.h"
+#include "toolkit_entry_points.h"
+
+namespace zorvik::sim {
+
+class Journal {
+ public:
+  // The newest calls kept; older ones are dropped so that a long run of
+  // small reads cannot exhaust memory.
+  static constexpr size_t kCapacity = 65536;
+
+  static Journal& Instance();
+
+  void Append(ToolkitEntry entry, uint64_t device, std::initializer_list<uint64_t> arguments,
+              const void* data, size_t data_size, int32_t result);
+  uint32_t Count();
+  bool Entry(uint32_t index, SIM_JOURNAL_ENTRY* entry);
+  void Clear();
+
+ private:
+  struct Record {
+    ToolkitEntry entry;
+    uint32_t thread_id;
+    int32_t result;
+    uint64_t device;
+    uint32_t argument_count;
+    uint64_t arguments[kJournalArgumentCapacity];
+    std::vector<uint8_t> data;
+  };
+
+  CriticalSection lock_;
+  std::deque<Record> records_;
+};
+
+}  // namespace zorvik::sim
