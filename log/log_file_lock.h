@@ -1,0 +1,40 @@
+// The guard that makes one append to the log file exclusive across every
+// thread of every process that logs to the same path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "unique_resource.h"
+
+namespace zorvik {
+
+// The semaphore's name: the path without its backslashes and colons, which a
+// kernel object name may not contain ("D:\Logs\larkspur.log" gives
+// "DLogslarkspur.log").
+std::string LogFileSemaphoreName(std::string_view file_path);
+
+class CLogFileLock {
+ public:
+  // Opens or creates the path's named semaphore (one unit); an empty path or
+  // a failed creation leaves the guard without a semaphore.
+  explicit CLogFileLock(const char* file_path);
+  virtual ~CLogFileLock();
+  CLogFileLock(const CLogFileLock&) = delete;
+  CLogFileLock& operator=(const CLogFileLock&) = delete;
+
+  // Waits at most `timeout_ms` for the unit.  False when it did not come: no
+  // semaphore, a failed wait, or a time-out because a holder died with it.
+  bool Acquire(DWORD timeout_ms);
+
+  // Gives the unit back if this guard holds it.
+  void Release();
+
+ private:
+  UniqueHandle semaphore_;
+  DWORD owner_process_id_ = 0;  // 0 while the unit is not held
+};
+
+}  // namespace zorvik

@@ -1,0 +1,57 @@
+#include "log_test_files.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "unique_resource.h"
+
+namespace zorvik::test {
+
+namespace {
+
+std::string TempDir() {
+  char path[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, path);
+  return std::string(path, length);
+}
+
+}  // namespace
+
+TempLogFile::TempLogFile(const char* stem) {
+  static std::atomic<int> counter{0};
+  path_ = TempDir() + "zorvik-" + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(counter++) + ".log";
+  DeleteFileA(path_.c_str());
+}
+
+TempLogFile::~TempLogFile() { DeleteFileA(path_.c_str()); }
+
+std::wstring TempLogFile::wide_path() const { return Widen(path_); }
+
+std::string TempLogFile::Read() const { return ReadWholeFile(path_); }
+
+std::string ReadWholeFile(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  std::string content;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    content.append(buffer, read);
+  return content;
+}
+
+std::string DefaultLogFilePath() { return TempDir() + "larkspur.log"; }
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += static_cast<char>(c);
+  return narrow;
+}
+
+}  // namespace zorvik::test
