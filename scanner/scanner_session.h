@@ -68,8 +68,8 @@ class CScannerSession {
   // Ends the device once: selects it, calls ClearIOHandle (logging "Deleting
   // Toolkit Interface"), closes the device file and deletes the toolkit
   // binding, which ends and unloads the toolkit. Returns false only when
-  // ClearIOHandle failed; later calls do nothing and return true. Only the
-  // sole user of the session may call it.
+  // ClearIOHandle failed; later calls do nothing and return true. Only a
+  // caller that no other call can be using the device beside may call it.
   bool EndDevice(CLogger& log);
 
   // The open's set-up: a second open of the device waits for the first one
@@ -81,10 +81,11 @@ class CScannerSession {
   // Waits until the set-up has finished and returns its error code.
   DWORD WaitForSetUp();
 
-  // Counted opens; read and written only under the session table's guard.
-  int32_t open_count = 1;
-
  private:
+  friend class CSessionTable;
+
+  // Counted opens; read and written only under the session table's guard.
+  int32_t open_count_ = 1;
   const DWORD handle_;
   TOOLKIT_ABILITY ability_{};
   TOOLKIT_SCAN_PARAMETER scan_parameters_{};

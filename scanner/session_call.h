@@ -65,9 +65,9 @@ class CSessionCall {
 
   // The session, once BeginSessionCall has accepted the handle.
   CScannerSession& session() { return *session_; }
-  // The counted reference to it, for callers that must know whether another
-  // call still uses the session.
-  std::shared_ptr<CScannerSession>& session_reference() { return session_; }
+  // True when no other call holds the session (once it has left the table,
+  // no new call can take it up).
+  bool IsOnlyUserOfSession() const { return session_.use_count() == 1; }
   DWORD* error_code() const { return error_code_; }
 
  private:

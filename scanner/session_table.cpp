@@ -19,25 +19,26 @@ std::shared_ptr<CScannerSession> CSessionTable::AcquireSession(const char* devic
     return nullptr;
   CriticalSectionGuard hold(guard_);
   std::shared_ptr<CScannerSession> session;
-  auto found = by_name_.find(device_name);
-  if (found != by_name_.end()) {
-    session = found->second;
-    ++session->open_count;
-  } else {
-    try {
+  try {
+    const std::string key(device_name);
+    auto found = by_name_.find(key);
+    if (found != by_name_.end()) {
+      session = found->second;
+      ++session->open_count_;
+    } else {
       session = std::make_shared<CScannerSession>(NextHandleLocked(), device_name);
       by_handle_.emplace(session->handle(), session);
       try {
-        by_name_.emplace(device_name, session);
+        by_name_.emplace(key, session);
       } catch (const std::bad_alloc&) {
         by_handle_.erase(session->handle());
         throw;
       }
-    } catch (const std::bad_alloc&) {
-      return nullptr;
     }
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  if (open_count != nullptr) *open_count = session->open_count;
+  if (open_count != nullptr) *open_count = session->open_count_;
   return session;
 }
 
@@ -45,7 +46,7 @@ bool CSessionTable::ReleaseSession(CScannerSession& session, int32_t* remaining)
   CriticalSectionGuard hold(guard_);
   auto found = by_handle_.find(session.handle());
   if (found == by_handle_.end() || found->second.get() != &session) return false;
-  const int32_t left = --session.open_count;
+  const int32_t left = --session.open_count_;
   if (remaining != nullptr) *remaining = left;
   if (left <= 0) RemoveLocked(session);
   return true;
@@ -63,7 +64,7 @@ void CSessionTable::RemoveLocked(CScannerSession& session) {
   // (count 0, or a level owned by another thread) ends the loop. Levels the
   // caller may not release go back when the record's lock is destroyed.
   if (session.lock().IsLocked()) {
-    while (session.lock().Unlock() == 1) {
+    while (session.lock().Unlock() != 0) {
     }
   }
   by_name_.erase(session.device_name());
@@ -88,7 +89,7 @@ size_t CSessionTable::SessionCount() {
 int32_t CSessionTable::OpenCount(const char* device_name) {
   CriticalSectionGuard hold(guard_);
   auto found = by_name_.find(device_name);
-  return found == by_name_.end() ? 0 : found->second->open_count;
+  return found == by_name_.end() ? 0 : found->second->open_count_;
 }
 
 DWORD CSessionTable::NextHandleLocked() {

@@ -92,7 +92,7 @@ HRESULT zorvik::CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode) {
   // The last close. The session has left the table, so no new call can reach
   // it; when no call is using it any more the device is ended here and now,
   // otherwise by the last of those calls as it lets the session go.
-  if (call.session_reference().use_count() == 1 && !call.session().EndDevice(log))
+  if (call.IsOnlyUserOfSession() && !call.session().EndDevice(log))
     call.Fail(kErrUnknownToolkitError);
   return call.result();
 }

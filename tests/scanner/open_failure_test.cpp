@@ -70,10 +70,22 @@ TEST_F(OpenFailureTest, EachFailingStepReportsItsCodeAndLeavesNothingBehind) {
       if (c.lock_held_elsewhere) {
         ASSERT_TRUE(held_elsewhere.emplace(device.path()).held());
       }
+      const size_t mark = LogMark();
       const OpenOutcome outcome = Open(device, c.io_type);
       EXPECT_EQ(E_FAIL, outcome.result);
       EXPECT_EQ(c.error, outcome.error);
       EXPECT_EQ(0u, outcome.handle);
+      // The undo is traced as the close it amounts to, inside the open,
+      // whose exit line names the failure.
+      const std::string log = LogSince(mark);
+      const size_t undo = log.find("     +++zorvik::CloseScannerSession : SessionID=0x");
+      const size_t exit = log.find(
+          "---zorvik::OpenScannerSession ERROR: Returned 0x80004005, "
+          "LarkspurError=" +
+          std::string(DriverErrorName(c.error)) + " (" + Hex(c.error) + ")");
+      EXPECT_NE(std::string::npos, undo) << log;
+      EXPECT_NE(std::string::npos, exit) << log;
+      EXPECT_LT(undo, exit);
     }
     EXPECT_EQ(0u, CSessionTable::Instance().SessionCount());
     EXPECT_TRUE(DeviceLockFree(device.path()));
