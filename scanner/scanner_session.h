@@ -68,8 +68,8 @@ class CScannerSession {
   // Ends the device once: selects it, calls ClearIOHandle (logging "Deleting
   // Toolkit Interface"), closes the device file and deletes the toolkit
   // binding, which ends and unloads the toolkit. Returns false only when
-  // ClearIOHandle failed; later calls do nothing and return true. Only a
-  // caller that no other call can be using the device beside may call it.
+  // ClearIOHandle failed; later calls do nothing and return true. Call it
+  // only when no other call can be using the device.
   bool EndDevice(CLogger& log);
 
   // The open's set-up: a second open of the device waits for the first one
