@@ -16,9 +16,9 @@ bool CSessionCall::BeginCall(std::initializer_list<const void*> out_pointers) {
   bool all_given = error_code_ != nullptr;
   for (const void* pointer : out_pointers) all_given = all_given && pointer != nullptr;
   if (!all_given) {
-    // Kept in the trace too, so the log does not show the refused call as a
-    // success.
-    trace_ = E_POINTER;
+    // The caller gets E_POINTER; the trace keeps its starting result, so its
+    // exit line shows what the method had stored when it was refused.
+    pointer_refused_ = true;
     return false;
   }
   *error_code_ = kErrNoError;

@@ -61,7 +61,7 @@ class CSessionCall {
   HRESULT Fail(DWORD error_code);
   // Stores `result` with the error code left as it is.
   void SetResult(HRESULT result) { trace_ = result; }
-  HRESULT result() const { return trace_; }
+  HRESULT result() const { return pointer_refused_ ? E_POINTER : static_cast<HRESULT>(trace_); }
 
   // The session, once BeginSessionCall has accepted the handle.
   CScannerSession& session() { return *session_; }
@@ -77,6 +77,7 @@ class CSessionCall {
   DWORD* const error_code_;
   const DWORD handle_;
   std::shared_ptr<CScannerSession> session_;
+  bool pointer_refused_ = false;
 };
 
 }  // namespace zorvik
