@@ -22,6 +22,20 @@ class zorvik {
   zorvik(const zorvik&) = delete;
   zorvik& operator=(const zorvik&) = delete;
 
+  // IScanner: opens a session on the device pszDevName (a path opened as a
+  // file; null: the toolkit's default device under the name "zorvik"), or
+  // counts one more open of a session that is already open, and stores its
+  // handle through phSession (0 when the open fails).
+  HRESULT OpenScannerSession(LPWSTR pszDevName, DWORD dwDevIOType, DWORD* phSession,
+                             DWORD* pdwErrorCode);
+  // IScanner: counts one open off; the last close ends the device.
+  HRESULT CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode);
+  // IScanner: takes or re-enters the session's device lock (0 PROCESS,
+  // 1 THREAD), waiting at most dwTimeout milliseconds.
+  HRESULT LockScanner(DWORD hSession, WORD wLockType, DWORD dwTimeout, DWORD* pdwErrorCode);
+  // IScanner: gives up one level of the session's device lock.
+  HRESULT UnlockScanner(DWORD hSession, DWORD* pdwErrorCode);
+
   // ILog: writes pszString as one log line when lines with these attribute
   // bits are wanted.  Always S_OK; a null or unconvertible string writes
   // nothing.

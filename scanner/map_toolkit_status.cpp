@@ -1,0 +1,21 @@
+// Asking the toolkit why a request failed.
+#include "map_toolkit_status.h"
+
+#include "driver_error.h"
+#include "toolkit_status_map.h"
+
+namespace zorvik {
+
+HRESULT MapToolkitStatus(CScannerSession& session, DWORD* error_code) {
+  TOOLKIT_STATUS status{};
+  CToolkitInterface* toolkit = session.toolkit();
+  session.SelectDevice();
+  const bool reported =
+      toolkit != nullptr && toolkit->GetScannerStatus(&status.Status1, &status.Status2,
+                                                      &status.Status3, &status.ErrorStatus) != 0;
+  *error_code =
+      reported ? DriverErrorFromToolkitStatus(status.ErrorStatus) : kErrUnknownToolkitError;
+  return E_FAIL;
+}
+
+}  // namespace zorvik

@@ -1,0 +1,70 @@
+// CSessionTable: the one table of the process that maps device names to
+// their sessions, so every object that opens a device name shares one session
+// and one handle.
+//
+// Handles are small non-zero numbers handed out from a counter, never record
+// addresses: a handle is accepted only while the table holds a set-up session
+// under it, and the value of an ended session is not handed out again until
+// the counter wraps around.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "critical_section.h"
+#include "scanner_session.h"
+
+namespace zorvik {
+
+class CSessionTable {
+ public:
+  // The table of the process; it is never destroyed, so sessions left open
+  // when the module unloads are neither closed nor freed.
+  static CSessionTable& Instance();
+
+  // The session of `device_name`, with one more open counted, or a new one
+  // with count 1; `open_count` (optional) receives the new count. Null when
+  // the name does not fit kDeviceNameSize or no record can be made; nothing
+  // changes then.
+  std::shared_ptr<CScannerSession> AcquireSession(const char* device_name, int32_t* open_count);
+
+  // Counts one open of `session` off; `remaining` (optional) receives the
+  // count left. At 0 the caller's levels of the session's lock are given back
+  // and the session leaves the table, so its handle stops validating at once.
+  // False (and nothing written) when the session is no longer in the table.
+  bool ReleaseSession(CScannerSession& session, int32_t* remaining);
+
+  // Takes a session whose set-up failed out of the table whatever its count
+  // (the opens waiting for it fail too) and gives back the caller's levels of
+  // its lock.
+  void DiscardSession(CScannerSession& session);
+
+  // The set-up session that `handle` names, or null for 0, for a value never
+  // handed out, for an ended session and for one still being set up. The
+  // reference keeps the record alive while the caller uses it.
+  std::shared_ptr<CScannerSession> ValidateSession(DWORD handle);
+
+  // Sessions in the table, set up or being set up.
+  size_t SessionCount();
+  // The open count of the session of `device_name`, 0 when there is none.
+  int32_t OpenCount(const char* device_name);
+
+ private:
+  CSessionTable() = default;
+  void RemoveLocked(CScannerSession& session);
+  DWORD NextHandleLocked();
+
+  static CSessionTable* const instance_;
+
+  CriticalSection guard_;
+  // Keys compare byte-wise, so names that differ only in case are two keys.
+  std::map<std::string, std::shared_ptr<CScannerSession>> by_name_;
+  std::map<DWORD, std::shared_ptr<CScannerSession>> by_handle_;
+  DWORD last_handle_ = 0;
+};
+
+}  // namespace zorvik
