@@ -8,15 +8,18 @@
 #include <cstring>
 #include <string_view>
 
+#include "expected_scan_record.h"
 #include "scan_request.h"
 
 namespace zorvik {
 namespace {
 
+using test::ExpectRecord;
 using test::kBw;
 using test::kColor;
 using test::kGrey;
 using test::kPixels;
+using test::ScanFields;
 using test::ScanRequest;
 using test::ToParameters;
 
@@ -31,87 +34,6 @@ TOOLKIT_SCAN_PARAMETER StaleRecord() {
   TOOLKIT_SCAN_PARAMETER record;
   std::memset(&record, kStaleByte, sizeof record);
   return record;
-}
-
-// The fields that follow from the request; the others are the same for every scan.
-struct ScanFields {
-  uint16_t left;
-  uint16_t top;
-  uint16_t width;
-  uint16_t length;
-  uint16_t pixelNum;
-  uint16_t lineNum;
-  uint8_t scanMode;
-  uint8_t scanMethod;
-  uint8_t bitsPerPixel;
-  uint8_t scanSpeed;
-  uint8_t invert;
-  uint16_t extended;
-  uint16_t xRes;
-  uint16_t yRes;
-};
-
-// A fully written record; bytes 37 to 43 keep what they held.
-TOOLKIT_SCAN_PARAMETER ExpectedRecord(const ScanFields& fields) {
-  TOOLKIT_SCAN_PARAMETER record = StaleRecord();
-  record.PixelLeft = fields.left;
-  record.PixelTop = fields.top;
-  record.PixelWidth = fields.width;
-  record.PixelLength = fields.length;
-  record.PixelNum = fields.pixelNum;
-  record.LineNum = fields.lineNum;
-  record.ScanMode = fields.scanMode;
-  record.ScanMethod = fields.scanMethod;
-  record.BitsPerPixel = fields.bitsPerPixel;
-  record.ScanSpeed = fields.scanSpeed;
-  record.Contrast = 0;
-  record.Brightness = 0;
-  record.HTPatternNo = 1;
-  record.Highlight = 255;
-  record.Shadow = 0;
-  record.ColorFilter = 0;
-  record.Invert = fields.invert;
-  record.ReadStatus = 0;
-  record.ExtendedScanParameter = fields.extended;
-  record.RedExposure = 0;
-  record.GreenExposure = 0;
-  record.BlueExposure = 0;
-  record.XRes = fields.xRes;
-  record.YRes = fields.yRes;
-  record.Reserved36 = 0;
-  return record;
-}
-
-void ExpectRecord(const TOOLKIT_SCAN_PARAMETER& expected, const TOOLKIT_SCAN_PARAMETER& actual) {
-#define EXPECT_FIELD(field) EXPECT_EQ(+expected.field, +actual.field) << #field
-  EXPECT_FIELD(PixelLeft);
-  EXPECT_FIELD(PixelTop);
-  EXPECT_FIELD(PixelWidth);
-  EXPECT_FIELD(PixelLength);
-  EXPECT_FIELD(PixelNum);
-  EXPECT_FIELD(LineNum);
-  EXPECT_FIELD(ScanMode);
-  EXPECT_FIELD(ScanMethod);
-  EXPECT_FIELD(BitsPerPixel);
-  EXPECT_FIELD(ScanSpeed);
-  EXPECT_FIELD(Contrast);
-  EXPECT_FIELD(Brightness);
-  EXPECT_FIELD(HTPatternNo);
-  EXPECT_FIELD(Highlight);
-  EXPECT_FIELD(Shadow);
-  EXPECT_FIELD(ColorFilter);
-  EXPECT_FIELD(Invert);
-  EXPECT_FIELD(ReadStatus);
-  EXPECT_FIELD(ExtendedScanParameter);
-  EXPECT_FIELD(RedExposure);
-  EXPECT_FIELD(GreenExposure);
-  EXPECT_FIELD(BlueExposure);
-  EXPECT_FIELD(XRes);
-  EXPECT_FIELD(YRes);
-  EXPECT_FIELD(Reserved36);
-#undef EXPECT_FIELD
-  EXPECT_EQ(0, std::memcmp(expected.Unused37, actual.Unused37, sizeof actual.Unused37))
-      << "bytes 37 to 43";
 }
 
 struct TranslationCase {
@@ -155,7 +77,7 @@ TEST(TranslateScanParameters, WritesEveryFieldOfTheToolkitRecord) {
     SCOPED_TRACE(c.label);
     TOOLKIT_SCAN_PARAMETER record = StaleRecord();
     ASSERT_EQ(kErrNoError, TranslateScanParameters(ToParameters(c.request), c.modelName, record));
-    ExpectRecord(ExpectedRecord(c.expected), record);
+    ExpectRecord(test::ExpectedRecord(c.expected, StaleRecord()), record);
   }
 }
 
