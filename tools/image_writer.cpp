@@ -64,6 +64,50 @@ std::vector<EncoderLayout> LayoutsFor(ScanPixels pixels) {
   return {};
 }
 
+// True when a 16-bit sample of `layout` comes back from a PNG written by
+// this encoder as the value it was given. PNG stores samples big-endian and
+// WIC hands them over little-endian, so the encoder must swap them; Wine 8's
+// does not, and its files show other readers every sample byte-swapped,
+// while its decoder reads files correctly. One pixel through both tells.
+HRESULT PngKeepsSampleValues(IWICImagingFactory* factory, const GUID& layout, bool* keeps) {
+  *keeps = true;
+  ComPtr<IStream> memory;
+  HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &memory);
+  if (FAILED(hr)) return hr;
+
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+  if (SUCCEEDED(hr)) hr = encoder->Initialize(memory.Get(), WICBitmapEncoderNoCache);
+  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+  if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+  if (SUCCEEDED(hr)) hr = frame->SetSize(1, 1);
+  GUID format = layout;
+  if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+  // Three samples 0x0102, 0x0304, 0x0506; a grey pixel uses the first.
+  BYTE written[6] = {0x02, 0x01, 0x04, 0x03, 0x06, 0x05};
+  if (SUCCEEDED(hr)) hr = frame->WritePixels(1, sizeof written, sizeof written, written);
+  if (SUCCEEDED(hr)) hr = frame->Commit();
+  if (SUCCEEDED(hr)) hr = encoder->Commit();
+  if (FAILED(hr)) return hr;
+
+  const LARGE_INTEGER start = {};
+  hr = memory->Seek(start, STREAM_SEEK_SET, nullptr);
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> decoded;
+  if (SUCCEEDED(hr)) {
+    hr = factory->CreateDecoderFromStream(memory.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                          &decoder);
+  }
+  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &decoded);
+  BYTE read[6] = {};
+  const UINT size = IsEqualGUID(layout, GUID_WICPixelFormat16bppGray) ? 2 : 6;
+  if (SUCCEEDED(hr)) hr = decoded->CopyPixels(nullptr, size, size, read);
+  if (FAILED(hr)) return hr;
+  *keeps = std::memcmp(read, written, size) == 0;
+  return S_OK;
+}
+
 }  // namespace
 
 ImageWriter::ImageWriter(const std::wstring& path, const ImageShape& shape)
@@ -116,7 +160,20 @@ HRESULT ImageWriter::Open(ImageFormat format) {
     hr = frame_->SetResolution(shape_.x_dpi, shape_.y_dpi);
   }
   if (SUCCEEDED(hr)) hr = ChooseEncoderLayout(factory.Get());
+  if (SUCCEEDED(hr)) hr = CheckSampleOrder(factory.Get(), format);
   return hr;
+}
+
+HRESULT ImageWriter::CheckSampleOrder(IWICImagingFactory* factory, ImageFormat format) {
+  const bool deep = IsEqualGUID(encoder_format_, GUID_WICPixelFormat16bppGray) ||
+                    IsEqualGUID(encoder_format_, GUID_WICPixelFormat48bppRGB);
+  if (format != ImageFormat::kPng || !deep) return S_OK;
+  bool keeps = true;
+  const HRESULT hr = PngKeepsSampleValues(factory, encoder_format_, &keeps);
+  if (FAILED(hr)) return hr;
+  // Swapped once here, the encoder's missing swap is made up for.
+  swap_samples_ = !keeps;
+  return S_OK;
 }
 
 HRESULT ImageWriter::ChooseEncoderLayout(IWICImagingFactory* factory) {
@@ -146,7 +203,8 @@ HRESULT ImageWriter::ChooseEncoderLayout(IWICImagingFactory* factory) {
 
 HRESULT ImageWriter::WriteLines(const uint8_t* lines, uint32_t count) {
   const uint32_t source_bits = BitsPerPixel(shape_.pixels);
-  if (conversion_ == LineConversion::kCopy && encoder_stride_ == shape_.bytes_per_line) {
+  if (conversion_ == LineConversion::kCopy && !swap_samples_ &&
+      encoder_stride_ == shape_.bytes_per_line) {
     // The encoder only reads the pixels it is given.
     const HRESULT hr = frame_->WritePixels(count, encoder_stride_, encoder_stride_ * count,
                                            const_cast<BYTE*>(lines));
@@ -160,6 +218,7 @@ HRESULT ImageWriter::WriteLines(const uint8_t* lines, uint32_t count) {
     converted_.resize(static_cast<size_t>(chunk) * encoder_stride_);
     ConvertLines(conversion_, source_bits, lines, shape_.bytes_per_line, converted_.data(),
                  encoder_stride_, shape_.width, chunk);
+    if (swap_samples_) SwapSampleBytes(converted_.data(), converted_.size());
     const HRESULT hr = frame_->WritePixels(chunk, encoder_stride_,
                                            static_cast<UINT>(converted_.size()), converted_.data());
     if (FAILED(hr)) return hr;

@@ -69,6 +69,7 @@ class ImageWriter {
   ImageWriter(const std::wstring& path, const ImageShape& shape);
   HRESULT Open(ImageFormat format);
   HRESULT ChooseEncoderLayout(IWICImagingFactory* factory);
+  HRESULT CheckSampleOrder(IWICImagingFactory* factory, ImageFormat format);
   HRESULT WriteLines(const uint8_t* lines, uint32_t count);
 
   std::wstring path_;
@@ -78,6 +79,9 @@ class ImageWriter {
   Microsoft::WRL::ComPtr<IWICBitmapFrameEncode> frame_;
   GUID encoder_format_ = GUID_WICPixelFormatUndefined;
   LineConversion conversion_ = LineConversion::kCopy;
+  // The encoder stores 16-bit samples as they lie in memory; see
+  // EncoderSwapsSamples.
+  bool swap_samples_ = false;
   uint32_t encoder_stride_ = 0;
   uint32_t lines_written_ = 0;
   bool committed_ = false;

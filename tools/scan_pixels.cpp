@@ -2,6 +2,7 @@
 #include "scan_pixels.h"
 
 #include <cstring>
+#include <utility>
 
 namespace zorvik::host {
 
@@ -77,6 +78,10 @@ void ConvertLines(LineConversion conversion, uint32_t source_bits, const uint8_t
         break;
     }
   }
+}
+
+void SwapSampleBytes(uint8_t* samples, size_t bytes) {
+  for (size_t i = 0; i + 1 < bytes; i += 2) std::swap(samples[i], samples[i + 1]);
 }
 
 }  // namespace zorvik::host

@@ -47,4 +47,7 @@ void ConvertLines(LineConversion conversion, uint32_t source_bits, const uint8_t
                   size_t source_stride, uint8_t* target, size_t target_stride, uint32_t width,
                   uint32_t lines);
 
+// Swaps the two bytes of every 16-bit sample in `bytes` bytes at `samples`.
+void SwapSampleBytes(uint8_t* samples, size_t bytes);
+
 }  // namespace zorvik::host

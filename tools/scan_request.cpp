@@ -28,14 +28,24 @@ uint32_t To300ths(double length, LengthUnit unit) {
   return static_cast<uint32_t>(std::llround(units));
 }
 
-// A length in 1/300 inch in the user's unit, with at most two decimals.
-std::wstring InUserUnit(uint64_t length300ths, LengthUnit unit) {
+// A number as the user would write it: at most two decimals, no trailing zeros.
+std::wstring Shown(double value, LengthUnit unit) {
   wchar_t text[64];
-  swprintf(text, 64, L"%.2f", static_cast<double>(length300ths) * UnitsPer300th(unit));
+  swprintf(text, 64, L"%.2f", value);
   std::wstring shown = text;
   while (shown.back() == L'0') shown.pop_back();
   if (shown.back() == L'.') shown.pop_back();
   return shown + L" " + LengthUnitName(unit);
+}
+
+// A length in 1/300 inch in the user's unit.
+std::wstring InUserUnit(uint64_t length300ths, LengthUnit unit) {
+  return Shown(static_cast<double>(length300ths) * UnitsPer300th(unit), unit);
+}
+
+// What the user gave, else the length it was taken as.
+std::wstring AsGiven(const std::optional<double>& given, uint64_t length300ths, LengthUnit unit) {
+  return given ? Shown(*given, unit) : InUserUnit(length300ths, unit);
 }
 
 uint64_t PixelsAcross(uint32_t length300ths, uint16_t resolution) {
@@ -56,6 +66,8 @@ struct Extent {
   const wchar_t* size_option;
   const wchar_t* size_word;  // "wide", "long"
   const wchar_t* dimension;  // "width", "height"
+  std::optional<double> start_given;
+  std::optional<double> size_given;
   uint32_t start;
   uint32_t size;
   uint32_t flatbed;
@@ -67,20 +79,22 @@ std::wstring CheckExtent(const Extent& extent, LengthUnit unit) {
   const std::wstring flatbed =
       L"the flatbed is " + InUserUnit(extent.flatbed, unit) + L" " + extent.size_word;
   if (extent.start >= extent.flatbed) {
-    return std::wstring(extent.start_option) + L" " + InUserUnit(extent.start, unit) +
-           L" lies outside the flatbed: " + flatbed;
-  }
-  if (static_cast<uint64_t>(extent.start) + extent.size > extent.flatbed) {
-    return std::wstring(L"the area runs past the flatbed: ") + extent.start_option + L" " +
-           InUserUnit(extent.start, unit) + L" plus " + extent.size_option + L" " +
-           InUserUnit(extent.size, unit) + L" ends at " +
-           InUserUnit(static_cast<uint64_t>(extent.start) + extent.size, unit) + L", but " +
+    return std::wstring(extent.start_option) + L" " +
+           AsGiven(extent.start_given, extent.start, unit) + L" lies outside the flatbed: " +
            flatbed;
   }
+  if (static_cast<uint64_t>(extent.start) + extent.size > extent.flatbed) {
+    const double start = extent.start_given.value_or(0.0);
+    return std::wstring(L"the area runs past the flatbed: ") + extent.start_option + L" " +
+           Shown(start, unit) + L" plus " + extent.size_option + L" " +
+           AsGiven(extent.size_given, extent.size, unit) + L" ends at " +
+           Shown(start + extent.size_given.value_or(0.0), unit) + L", but " + flatbed;
+  }
   if (extent.size < extent.minimum || extent.size == 0) {
-    return std::wstring(L"the area's ") + extent.dimension + L" (" + InUserUnit(extent.size, unit) +
-           L") is below this scanner's smallest " + extent.dimension + L" (" +
-           InUserUnit(std::max<uint32_t>(extent.minimum, 1), unit) + L")";
+    return std::wstring(L"the area's ") + extent.dimension + L" (" +
+           AsGiven(extent.size_given, extent.size, unit) + L") is below this scanner's smallest " +
+           extent.dimension + L" (" + InUserUnit(std::max<uint32_t>(extent.minimum, 1), unit) +
+           L")";
   }
   const uint64_t pixels = PixelsAcross(extent.size, extent.resolution);
   if (pixels > kMaxPixelsPerScan) {
@@ -130,14 +144,16 @@ std::wstring CheckAgainstScanner(const ScanOptions& options, const ScannerLimits
   }
   const AreaIn300ths area = ScanAreaIn300ths(options, limits.flatbed_width, limits.flatbed_height);
   if (problem.empty()) {
-    problem = CheckExtent({L"-l", L"-x", L"wide", L"width", area.left, area.width,
-                           limits.flatbed_width, limits.min_width, options.x_resolution},
-                          options.unit);
+    problem =
+        CheckExtent({L"-l", L"-x", L"wide", L"width", options.left, options.width, area.left,
+                     area.width, limits.flatbed_width, limits.min_width, options.x_resolution},
+                    options.unit);
   }
   if (problem.empty()) {
-    problem = CheckExtent({L"-t", L"-y", L"long", L"height", area.top, area.height,
-                           limits.flatbed_height, limits.min_height, options.y_resolution},
-                          options.unit);
+    problem =
+        CheckExtent({L"-t", L"-y", L"long", L"height", options.top, options.height, area.top,
+                     area.height, limits.flatbed_height, limits.min_height, options.y_resolution},
+                    options.unit);
   }
   return problem;
 }
