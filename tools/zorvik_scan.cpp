@@ -10,7 +10,6 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
-#include <chrono>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "scan_pixels.h"
 #include "scan_progress.h"
 #include "scan_request.h"
+#include "scan_transfer.h"
 #include "usage_text.h"
 #include "zorvik.h"
 
@@ -84,11 +84,10 @@ void RunLogAction(const ScanOptions& options, CallReport& report) {
 }
 
 // Writes a scan of `geometry` into the output file, reading it through
-// `read`, which gets a buffer and its size and returns the bytes it filled
-// (0 on failure, after reporting it).
-template <typename ReadFunction>
-void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, ReadFunction read,
-                 CallReport& report) {
+// `read` (which reports its own failures), with the progress bar and the
+// summary when asked for. Unused until the scan's scanner calls are in.
+[[maybe_unused]] void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry,
+                                  const ReadScanPiece& read, CallReport& report) {
   ImageShape shape;
   shape.pixels = ScanPixelsFor(options.mode, options.depth);
   shape.width = geometry.dwPixelWidth;
@@ -104,31 +103,34 @@ void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, ReadFu
   }
 
   const uint64_t total = static_cast<uint64_t>(geometry.dwBytesPerLine) * geometry.dwPixelHeight;
-  const auto start = std::chrono::steady_clock::now();
-  auto seconds = [&] {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
   ProgressBar bar(total);
-  std::vector<uint8_t> buffer(kReadChunkBytes);
-  uint64_t done = 0;
-  while (done < total) {
-    const DWORD wanted = static_cast<DWORD>(std::min<uint64_t>(buffer.size(), total - done));
-    const DWORD got = read(buffer.data(), wanted);
-    if (got == 0) return;  // the writer deletes the unfinished file
-    if (!report.Step("writing the image", writer->Append(buffer.data(), got), kExitOutputFailure)) {
-      return;
-    }
-    done += got;
-    if (options.progress) {
-      if (auto text = bar.Update(done, seconds())) std::cerr << "\r" << *text << std::flush;
-    }
-  }
-  if (!report.Step("finishing the image", writer->Commit(), kExitOutputFailure)) return;
+  TransferProgress progress;
   if (options.progress) {
-    std::cerr << "\n"
-              << FormatScanSummary(
-                     {geometry.dwPixelWidth, geometry.dwPixelHeight, total, seconds()})
-              << "\n";
+    progress = [&bar](uint64_t done, double seconds) {
+      if (auto text = bar.Update(done, seconds)) std::cerr << "\r" << *text << std::flush;
+    };
+  }
+  const TransferResult result = TransferScan(total, kReadChunkBytes, read, *writer, progress);
+  if (options.progress) std::cerr << "\n";
+  switch (result.outcome) {
+    case TransferOutcome::kComplete:
+      if (options.progress) {
+        std::cerr << FormatScanSummary({geometry.dwPixelWidth, geometry.dwPixelHeight, result.bytes,
+                                        result.seconds})
+                  << "\n";
+      }
+      break;
+    case TransferOutcome::kReadFailed:
+      break;  // the reader has said why
+    case TransferOutcome::kScannerMisbehaved:
+      report.Fail("the scanner stopped delivering the image after " + std::to_string(result.bytes) +
+                      " of " + std::to_string(total) + " bytes",
+                  kExitScannerFailure);
+      break;
+    case TransferOutcome::kWriteFailed:
+      report.Step(("writing " + ToUtf8(options.output_file)).c_str(), result.write_error,
+                  kExitOutputFailure);
+      break;
   }
 }
 
@@ -183,8 +185,8 @@ void RunScannerActions([[maybe_unused]] const ScanOptions& options, CallReport& 
 
   // SCANNER CALL: StartScan(session, &error); then ReceiveScan(options,
   // geometry, read, report) with `read` calling ReadScanEx(session, buffer,
-  // wanted, &got, &error) and returning 0 after report.Method on failure;
-  // StopScan(session, &error) whether or not the transfer succeeded.
+  // wanted, &got, &error) and returning nullopt after report.Method on
+  // failure; StopScan(session, &error) whether or not the transfer succeeded.
   report.Fail("the scanner calls of this program are not wired in yet", kExitScannerFailure);
 }
 
