@@ -8,6 +8,7 @@
 #include "call_report.h"
 #include "scan_pixels.h"
 #include "scan_progress.h"
+#include "usage_text.h"
 
 namespace zorvik::host {
 namespace {
@@ -164,6 +165,37 @@ TEST(CallReport, ReportsEveryFailureAndKeepsTheFirstExitStatus) {
   output.Fail("the disk is full", kExitOutputFailure);
   EXPECT_EQ(kExitOutputFailure, output.exit_status());
   EXPECT_EQ("zorvik_scan: the disk is full\n", more.str());
+}
+
+TEST(FormatAllOptions, ShowsTheScannersRangesOnceKnownAndEveryCurrentValue) {
+  ScanOptions options;
+  options.unit = LengthUnit::kInch;
+  options.left = 1.5;
+  options.gamma = 2.2;
+  options.output_file = L"page.png";
+  const std::wstring unknown = FormatAllOptions(options, nullptr);
+  EXPECT_NE(std::wstring::npos, unknown.find(L"1..65535 dpi")) << unknown;
+  EXPECT_NE(std::wstring::npos, unknown.find(L"0 or more in")) << unknown;
+
+  ScannerLimits limits;
+  limits.flatbed_width = 2550;
+  limits.flatbed_height = 3510;
+  limits.min_resolution = 75;
+  limits.max_x_resolution = 1200;
+  limits.max_y_resolution = 2400;
+  const std::wstring known = FormatAllOptions(options, &limits);
+  for (const wchar_t* row : {
+           L"  --x-resolution         75..1200 dpi                       [300]\n",
+           L"  --y-resolution         75..2400 dpi                       [300]\n",
+           L"  -l, --left             0..8.5 in                          [1.5]\n",
+           L"  -y, --height           0..11.7 in                         [to the bottom edge]\n",
+           L"  --gamma                0.1..10                            [2.2]\n",
+           L"  -o, --output-file      a file name                        [page.png]\n",
+       }) {
+    EXPECT_NE(std::wstring::npos, known.find(row))
+        << testing::PrintToString(std::wstring(row)) << "\nin\n"
+        << testing::PrintToString(known);
+  }
 }
 
 }  // namespace
