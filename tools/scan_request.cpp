@@ -5,42 +5,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cwchar>
 
+#include "length_units.h"
 #include "scan_codes.h"
 
 namespace zorvik::host {
 namespace {
 
-constexpr double kMillimetresPerInch = 25.4;
-constexpr double kUnitsPerInch = 300.0;
 // The toolkit's pixel and line counts are 16-bit.
 constexpr uint64_t kMaxPixelsPerScan = 0xFFFF;
 
-double UnitsPer300th(LengthUnit unit) {
-  return unit == LengthUnit::kInch ? 1.0 / kUnitsPerInch : kMillimetresPerInch / kUnitsPerInch;
-}
-
-// A length in the user's unit, rounded to the nearest 1/300 inch. Lengths
-// beyond any flatbed saturate rather than wrap.
-uint32_t To300ths(double length, LengthUnit unit) {
-  const double units = std::clamp(length / UnitsPer300th(unit), 0.0, 1e9);
-  return static_cast<uint32_t>(std::llround(units));
-}
-
-// A number as the user would write it: at most two decimals, no trailing zeros.
+// A length in the user's unit, with the unit's name.
 std::wstring Shown(double value, LengthUnit unit) {
-  wchar_t text[64];
-  swprintf(text, 64, L"%.2f", value);
-  std::wstring shown = text;
-  while (shown.back() == L'0') shown.pop_back();
-  if (shown.back() == L'.') shown.pop_back();
-  return shown + L" " + LengthUnitName(unit);
+  return DecimalText(value) + L" " + LengthUnitName(unit);
 }
 
 // A length in 1/300 inch in the user's unit.
 std::wstring InUserUnit(uint64_t length300ths, LengthUnit unit) {
-  return Shown(static_cast<double>(length300ths) * UnitsPer300th(unit), unit);
+  return Shown(From300ths(length300ths, unit), unit);
 }
 
 // What the user gave, else the length it was taken as.

@@ -3,28 +3,18 @@
 
 #include <cwchar>
 
+#include "length_units.h"
+
 namespace zorvik::host {
 namespace {
 
-constexpr double kMillimetresPerInch = 25.4;
-
-std::wstring Number(double value) {
-  wchar_t text[40];
-  swprintf(text, 40, L"%.2f", value);
-  std::wstring shown = text;
-  while (shown.back() == L'0') shown.pop_back();
-  if (shown.back() == L'.') shown.pop_back();
-  return shown;
-}
-
 // A length in 1/300 inch in the options' unit.
 std::wstring Length(uint32_t length300ths, LengthUnit unit) {
-  const double inches = length300ths / 300.0;
-  return Number(unit == LengthUnit::kInch ? inches : inches * kMillimetresPerInch);
+  return DecimalText(From300ths(length300ths, unit));
 }
 
 std::wstring OrDefault(const std::optional<double>& value, const wchar_t* otherwise) {
-  return value ? Number(*value) : std::wstring(otherwise);
+  return value ? DecimalText(*value) : std::wstring(otherwise);
 }
 
 const wchar_t* SwitchName(SwitchAction action) {
@@ -123,7 +113,7 @@ std::wstring FormatAllOptions(const ScanOptions& options, const ScannerLimits* l
   text += Row(L"-t, --top", down, OrDefault(options.top, L"0"));
   text += Row(L"-x, --width", across, OrDefault(options.width, L"to the right edge"));
   text += Row(L"-y, --height", down, OrDefault(options.height, L"to the bottom edge"));
-  text += Row(L"--gamma", L"0.1..10", options.gamma ? Number(*options.gamma) : L"none");
+  text += Row(L"--gamma", L"0.1..10", options.gamma ? DecimalText(*options.gamma) : L"none");
   text += Row(L"--format", L"png|tiff|bmp", ImageFormatName(options.format));
   text += Row(L"-o, --output-file", L"a file name", options.output_file);
   text += Row(L"-p, --progress", L"flag", options.progress ? L"yes" : L"no");
