@@ -5,6 +5,10 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <string>
+
+#include "registrar.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace zorvik {
@@ -46,6 +50,13 @@ HRESULT RegisterImplementedCategories(REFCLSID clsid) {
 }
 
 HRESULT UnregisterImplementedCategories(REFCLSID clsid) {
+  // Unregistering twice is no failure, while the category manager would
+  // report one for a class it cannot find.
+  wchar_t class_id[40] = {};
+  StringFromGUID2(clsid, class_id, ARRAYSIZE(class_id));
+  if (!RegistryKeyExists(HKEY_CLASSES_ROOT,
+                         std::wstring(L"CLSID\\") + class_id + L"\\Implemented Categories"))
+    return S_OK;
   return UpdateImplementedCategories(clsid, false);
 }
 

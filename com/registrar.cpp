@@ -122,4 +122,11 @@ HRESULT UnregisterScript(const RegistrarScript& script) {
   return first_failure;
 }
 
+bool RegistryKeyExists(HKEY root, const std::wstring& path) {
+  HKEY raw_key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &raw_key) != ERROR_SUCCESS) return false;
+  UniqueRegKey key(raw_key);
+  return true;
+}
+
 }  // namespace zorvik

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "registrar_script.h"
 
 namespace zorvik {
@@ -16,5 +18,8 @@ HRESULT RegisterScript(const RegistrarScript& script);
 // Keys and values already missing count as removed.  Goes on past a failure
 // and returns the first one.
 HRESULT UnregisterScript(const RegistrarScript& script);
+
+// Whether `path` below `root` can be opened for reading.
+bool RegistryKeyExists(HKEY root, const std::wstring& path);
 
 }  // namespace zorvik
