@@ -9,13 +9,13 @@
 
 #include <string>
 
-#include "apartment_call.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "com_apartment.h"
 #include "log_bits.h"
 #include "log_settings_key.h"
 #include "log_test_files.h"
+#include "scanner_in_other_apartment.h"
 #include "scoped_registration.h"
 #include "zorvik.h"
 #include "zorvik_module.h"
@@ -44,22 +44,19 @@ std::string InAnsiCodePage(const std::wstring& text) {
 ZORVIK_CHILD_ROLE(ilog_across_apartments) {
   test::ScopedApartment apartment(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(apartment.ok());
-  ComPtr<ILog> log;
-  CHILD_CHECK(CoCreateInstance(CLSID_ZORVIK, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&log)) ==
-              S_OK);
-
-  bool through_proxy = false;
-  HRESULT logged = E_FAIL, asked_wanted = E_FAIL, asked_filtered = E_FAIL;
+  HRESULT asked_log = E_FAIL, logged = E_FAIL, asked_wanted = E_FAIL, asked_filtered = E_FAIL;
   BYTE wanted = 0xCC, filtered = 0xCC;
-  const bool called = test::CallFromOtherApartment<ILog>(log.Get(), [&](ILog* proxy) {
-    through_proxy = proxy != log.Get();
+  const bool called = test::CallScannerFromOtherApartment([&](IScanner* proxy) {
+    ComPtr<ILog> log;
+    asked_log = proxy->QueryInterface(IID_PPV_ARGS(&log));
+    if (FAILED(asked_log)) return;
     std::wstring line = HostLine();
-    logged = proxy->LogString(LOG_ATTR_DETAIL, line.data());
-    asked_wanted = proxy->IsEnabled(LOG_ATTR_DETAIL, &wanted);
-    asked_filtered = proxy->IsEnabled(LOG_ATTR_TRACE, &filtered);
+    logged = log->LogString(LOG_ATTR_DETAIL, line.data());
+    asked_wanted = log->IsEnabled(LOG_ATTR_DETAIL, &wanted);
+    asked_filtered = log->IsEnabled(LOG_ATTR_TRACE, &filtered);
   });
   CHILD_CHECK(called);
-  CHILD_CHECK(through_proxy);
+  CHILD_CHECK(asked_log == S_OK);
   CHILD_CHECK(logged == S_OK);
   CHILD_CHECK(asked_wanted == S_OK && wanted == 1);
   CHILD_CHECK(asked_filtered == S_OK && filtered == 0);

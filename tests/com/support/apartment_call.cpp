@@ -24,8 +24,8 @@ DWORD WINAPI RunInOtherApartment(void* parameter) {
   auto* work = static_cast<OtherApartmentCall*>(parameter);
   ScopedApartment apartment(COINIT_APARTMENTTHREADED);
   ComPtr<IUnknown> proxy;
-  work->unmarshal_result = CoGetInterfaceAndReleaseStream(work->marshalled, *work->iid,
-                                                          reinterpret_cast<void**>(proxy.GetAddressOf()));
+  work->unmarshal_result = CoGetInterfaceAndReleaseStream(
+      work->marshalled, *work->iid, reinterpret_cast<void**>(proxy.GetAddressOf()));
   if (SUCCEEDED(work->unmarshal_result)) (*work->call)(proxy.Get());
   return 0;
 }
