@@ -32,8 +32,8 @@ HRESULT CScannerClassFactory::QueryInterface(REFIID iid, void** object) {
 ULONG CScannerClassFactory::AddRef() { return ++references_; }
 
 ULONG CScannerClassFactory::Release() {
-  const ULONG remaining = --references_;
-  if (remaining == 0) delete this;
+  ULONG remaining = 0;
+  if (DropReference(references_, &remaining)) delete this;
   return remaining;
 }
 

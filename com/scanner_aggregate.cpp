@@ -30,11 +30,8 @@ HRESULT CScannerAggregate::QueryInterface(REFIID iid, void** object) {
 ULONG CScannerAggregate::AddRef() { return ++references_; }
 
 ULONG CScannerAggregate::Release() {
-  const ULONG remaining = --references_;
-  if (remaining == 0) {
-    references_ = 1;
-    delete this;
-  }
+  ULONG remaining = 0;
+  if (DropReference(references_, &remaining)) delete this;
   return remaining;
 }
 

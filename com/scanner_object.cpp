@@ -49,13 +49,8 @@ ULONG CScanner::AddRef() {
 
 ULONG CScanner::Release() {
   if (outer_ != nullptr) return outer_->Release();
-  const ULONG remaining = --references_;
-  if (remaining == 0) {
-    // Anything the destruction does with this object's interfaces must not
-    // bring the count to 0 a second time.
-    references_ = 1;
-    delete this;
-  }
+  ULONG remaining = 0;
+  if (DropReference(references_, &remaining)) delete this;
   return remaining;
 }
 

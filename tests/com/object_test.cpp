@@ -10,9 +10,9 @@
 #include <atomic>
 #include <vector>
 
-#include "com_apartment.h"
 #include "zorvik.h"
 #include "zorvik_module.h"
+#include "zorvik_module_test.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -25,11 +25,11 @@ constexpr IID kForeignIid = {
 
 void* const kSentinel = reinterpret_cast<void*>(0x5EED);
 
-class ScannerObjectTest : public testing::Test {
+class ScannerObjectTest : public test::ZorvikModuleTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(apartment_.ok());
-    ASSERT_TRUE(module_.loaded());
+    ZorvikModuleTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_EQ(S_OK, module_.GetClassObject(CLSID_ZORVIK, IID_PPV_ARGS(&factory_)));
   }
 
@@ -45,8 +45,6 @@ class ScannerObjectTest : public testing::Test {
     return object;
   }
 
-  test::ScopedApartment apartment_;
-  test::ZorvikModule module_;
   ComPtr<IClassFactory> factory_;
 };
 

@@ -10,11 +10,11 @@
 #include <iterator>
 #include <string>
 
-#include "com_apartment.h"
 #include "proxy_table_view.h"
 #include "scanner_family.h"
 #include "zorvik.h"
 #include "zorvik_module.h"
+#include "zorvik_module_test.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -57,16 +57,7 @@ TEST(ProxyTable, LookupFindsEveryFamilyIidAndNothingElse) {
   }
 }
 
-class ProxyStubFactoryTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(apartment_.ok());
-    ASSERT_TRUE(module_.loaded());
-  }
-
-  test::ScopedApartment apartment_;
-  test::ZorvikModule module_;
-};
+using ProxyStubFactoryTest = test::ZorvikModuleTest;
 
 // The proxy/stub class ID is an interface ID; the half asked first answers it
 // with its factory, as it does any IID of its table used as a class ID.

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "child_process.h"
-#include "com_apartment.h"
 #include "registry_reading.h"
 #include "scanner_family.h"
 #include "scoped_registration.h"
 #include "unique_resource.h"
 #include "zorvik.h"
 #include "zorvik_module.h"
+#include "zorvik_module_test.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -88,16 +88,7 @@ void ExpectUnregistered() {
   EXPECT_TRUE(ClassesKeyExists(L"CLSID"));
 }
 
-class RegistrationTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(apartment_.ok());
-    ASSERT_TRUE(module_.loaded());
-  }
-
-  test::ScopedApartment apartment_;
-  test::ZorvikModule module_;
-};
+using RegistrationTest = test::ZorvikModuleTest;
 
 TEST_F(RegistrationTest, RegisterWritesEveryKeyAndUnregisterTakesThemAway) {
   ASSERT_EQ(S_OK, module_.RegisterServer());
