@@ -3,14 +3,12 @@
 // loader lock allows.
 #include <windows.h>
 
-namespace {
-HINSTANCE g_module_instance = nullptr;
-}
+#include "proxy_stub.h"
+#include "this_module.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    g_module_instance = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) zorvik::RecordThisModule(instance);
+  // The proxy/stub half records the module handle its registration needs and
+  // switches off the thread notifications.
+  return ZorvikPS_DllMain(instance, reason, reserved);
 }

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "log_settings.h"
+#include "log_settings_key.h"
 
 namespace zorvik::test {
 
@@ -17,14 +17,11 @@ namespace {
 // its own, so no other suite running beside it sees them.
 constexpr CLSID kLockTestLogClass = {
     0x5b1f0c2e, 0x7a43, 0x4d52, {0x9e, 0x61, 0x3c, 0x0d, 0x7f, 0x25, 0x88, 0x14}};
-constexpr char kLockTestLogKey[] =
-    "Software\\Quennell\\Vistrel\\Larkspur\\{5B1F0C2E-7A43-4D52-9E61-3C0D7F258814}";
 
 std::string g_log_path;
 
 // Switches the log on for this process, to a file of its own, before the
-// first logger reads the settings; the key is removed again at once because
-// the settings are read only once per process.
+// first logger reads the settings.
 class LockLogEnvironment : public testing::Environment {
  public:
   void SetUp() override {
@@ -33,21 +30,7 @@ class LockLogEnvironment : public testing::Environment {
     g_log_path =
         std::string(temp) + "zorvik-lock-tests-" + std::to_string(GetCurrentProcessId()) + ".log";
     DeleteFileA(g_log_path.c_str());
-
-    HKEY raw_key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLockTestLogKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &raw_key, nullptr));
-    UniqueRegKey key(raw_key);
-    const DWORD one = 1;
-    RegSetValueExA(key.get(), "LogEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-    RegSetValueExA(key.get(), "LogDestination", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                   4);
-    RegSetValueExA(key.get(), "LogFile", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(g_log_path.c_str()),
-                   static_cast<DWORD>(g_log_path.size() + 1));
-    key.reset();
-    CLogSettings::Instance(kLockTestLogClass);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLockTestLogKey);
+    EnableProcessLogForTesting(kLockTestLogClass, g_log_path);
   }
 
   void TearDown() override { DeleteFileA(g_log_path.c_str()); }

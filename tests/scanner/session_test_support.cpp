@@ -3,7 +3,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "log_settings.h"
+#include "log_settings_key.h"
 #include "open_timing.h"
 #include "scanner_lock.h"
 #include "session_call.h"
@@ -19,8 +19,6 @@ namespace {
 // suite sees them and the ZORVIK key is never touched.
 constexpr CLSID kSessionTestLogClass = {
     0x3d7e58a1, 0x94c2, 0x4b0f, {0xa6, 0x1d, 0x52, 0xe8, 0x0b, 0x7c, 0x43, 0x9f}};
-constexpr char kSessionTestLogKey[] =
-    "Software\\Quennell\\Vistrel\\Larkspur\\{3D7E58A1-94C2-4B0F-A61D-52E80B7C439F}";
 
 TempLogFile* g_log = nullptr;
 
@@ -28,20 +26,7 @@ class SessionLogEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     g_log = new TempLogFile("session-tests");
-    HKEY raw_key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSessionTestLogKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &raw_key, nullptr));
-    UniqueRegKey key(raw_key);
-    const DWORD one = 1;
-    RegSetValueExA(key.get(), "LogEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-    RegSetValueExA(key.get(), "LogDestination", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                   4);
-    RegSetValueExA(key.get(), "LogFile", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(g_log->path().c_str()),
-                   static_cast<DWORD>(g_log->path().size() + 1));
-    key.reset();
-    CLogSettings::Instance(kSessionTestLogClass);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSessionTestLogKey);
+    EnableProcessLogForTesting(kSessionTestLogClass, g_log->path());
   }
 
   void TearDown() override {

@@ -1,5 +1,6 @@
 #include "log_settings_key.h"
 
+#include "log_settings.h"
 #include "unique_resource.h"
 
 namespace zorvik::test {
@@ -89,5 +90,20 @@ ScopedInprocServer::ScopedInprocServer(const char* class_id, const std::wstring&
 }
 
 ScopedInprocServer::~ScopedInprocServer() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str()); }
+
+void EnableProcessLogForTesting(REFCLSID class_id, const std::string& log_path) {
+  wchar_t wide_id[64];
+  StringFromGUID2(class_id, wide_id, 64);
+  const std::string key_name =
+      std::string("Software\\Quennell\\Vistrel\\Larkspur\\") + std::string(wide_id, wide_id + 38);
+  {
+    UniqueRegKey key = CreateKey(key_name.c_str());
+    SetNumber(key.get(), "LogEnabled", 1);
+    SetNumber(key.get(), "LogDestination", 1);
+    SetString(key.get(), "LogFile", log_path);
+  }
+  CLogSettings::Instance(class_id);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_name.c_str());
+}
 
 }  // namespace zorvik::test

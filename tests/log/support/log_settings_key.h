@@ -45,6 +45,13 @@ class ScopedLogSettings {
   std::vector<SavedValue> saved_;
 };
 
+// Switches logging to the file `log_path` on for this whole process, under a
+// settings key of the test suite's own `class_id`, so that no other suite
+// running beside it sees the settings and the ZORVIK key is never touched.
+// Must run before the first logger of the process; the key is removed again
+// at once, since the settings are read only once per process.
+void EnableProcessLogForTesting(REFCLSID class_id, const std::string& log_path);
+
 // Registers an in-process COM class in the test prefix (HKLM classes, threading
 // model Both) and removes it again.
 class ScopedInprocServer {

@@ -1,0 +1,49 @@
+// The four exports of zorvik.dll.  Each consults the proxy/stub half first
+// and the ZORVIK object half second.
+#include <windows.h>
+#include <olectl.h>
+
+#include <new>
+
+#include "class_factory.h"
+#include "module_lock.h"
+#include "proxy_stub.h"
+#include "server_registration.h"
+#include "this_module.h"
+
+// The proxy/stub factory for its class ID or any IID of its table; otherwise
+// the ZORVIK class object.
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  // The proxy/stub half writes through the out pointer before anything else.
+  if (object == nullptr) return E_POINTER;
+  if (ZorvikPS_DllGetClassObject(&clsid, &iid, object) == S_OK) return S_OK;
+  return zorvik::GetScannerClassObject(clsid, iid, object);
+}
+
+// S_OK only when no proxy or stub, no ZORVIK object and no server lock is left.
+STDAPI DllCanUnloadNow() {
+  if (ZorvikPS_DllCanUnloadNow() != S_OK) return S_FALSE;
+  return zorvik::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+// The proxy/stub registration first; nothing else is written when it fails.
+STDAPI DllRegisterServer() {
+  const HRESULT result = ZorvikPS_DllRegisterServer();
+  if (FAILED(result)) return result;
+  try {
+    return zorvik::RegisterServer(zorvik::ThisModule());
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+// Removes the proxy/stub registration (whatever it answers), then the rest;
+// the result is that of the rest.
+STDAPI DllUnregisterServer() {
+  ZorvikPS_DllUnregisterServer();
+  try {
+    return zorvik::UnregisterServer(zorvik::ThisModule());
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}

@@ -1,0 +1,62 @@
+// How zorvik_scan tells the user that something failed, and the exit status
+// that says so: a scanner method's failure names the method, its HRESULT and
+// the driver error code with its name; other failures (COM, files, the
+// registry) name the step and the HRESULT.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace zorvik::host {
+
+// zorvik_scan's exit statuses.
+enum ExitStatus : int {
+  kExitSuccess = 0,
+  // A scanner method failed, or the scanner could not be reached.
+  kExitScannerFailure = 1,
+  // The command line was not understood; nothing was done.
+  kExitUsage = 2,
+  // The image file could not be written.
+  kExitOutputFailure = 3,
+  // COM, the registry or another part of the system failed.
+  kExitSystemFailure = 4,
+};
+
+// The usual name of an HRESULT ("E_FAIL", "REGDB_E_CLASSNOTREG"), or null.
+const char* HresultName(uint32_t hresult);
+
+// "0x80004005 (E_FAIL)", or just the number for an HRESULT without a name.
+std::string FormatHresult(uint32_t hresult);
+
+// "LockScanner failed: HRESULT 0x80004005 (E_FAIL), driver error 5 (Scanner Lock Failed)".
+std::string FormatMethodFailure(const char* method, uint32_t hresult, uint32_t driver_error);
+
+// "creating Zorvik.Scanner failed: HRESULT 0x80040154 (REGDB_E_CLASSNOTREG)".
+std::string FormatStepFailure(const char* step, uint32_t hresult);
+
+// Checks the outcome of each call, prints a line to `errors` for each one
+// that failed, and remembers the exit status of the first failure.
+class CallReport {
+ public:
+  explicit CallReport(std::ostream& errors) : errors_(errors) {}
+
+  // A scanner method failed when it returned anything but S_OK or reported a
+  // nonzero driver error code. True when it succeeded.
+  bool Method(const char* method, uint32_t hresult, uint32_t driver_error);
+  // Any other call: failed when the HRESULT says so. True when it succeeded.
+  bool Step(const char* step, uint32_t hresult, ExitStatus status_if_failed);
+  // A failure that has no HRESULT, in the user's words.
+  void Fail(const std::string& message, ExitStatus status);
+
+  bool failed() const { return status_ != kExitSuccess; }
+  ExitStatus exit_status() const { return status_; }
+
+ private:
+  void Record(ExitStatus status);
+
+  std::ostream& errors_;
+  ExitStatus status_ = kExitSuccess;
+};
+
+}  // namespace zorvik::host

@@ -1,0 +1,46 @@
+// The read loop of a scan: asks the scanner for the image piece by piece and
+// hands each piece to the image writer, until every byte has arrived, a read
+// fails, or the scanner keeps answering with nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "image_writer.h"
+
+namespace zorvik::host {
+
+// Fills `buffer` with up to `wanted` bytes of the scan and returns how many
+// it filled; nullopt when the read failed (the reader reports why).
+using ReadScanPiece = std::function<std::optional<uint32_t>(uint8_t* buffer, uint32_t wanted)>;
+
+// Told the bytes received so far and the seconds since the transfer began.
+using TransferProgress = std::function<void(uint64_t done, double seconds)>;
+
+// Consecutive reads that deliver nothing before the scanner counts as stalled.
+constexpr int kMaxEmptyReads = 100;
+
+enum class TransferOutcome {
+  kComplete,
+  kReadFailed,
+  // The reader answered with no bytes kMaxEmptyReads times in a row, or with
+  // more than it was asked for.
+  kScannerMisbehaved,
+  kWriteFailed,
+};
+
+struct TransferResult {
+  TransferOutcome outcome = TransferOutcome::kComplete;
+  // The writer's failure with kWriteFailed, else S_OK.
+  HRESULT write_error = S_OK;
+  uint64_t bytes = 0;
+  double seconds = 0;
+};
+
+// Reads `total_bytes` in pieces of at most `piece_bytes` into `writer` and,
+// when every byte arrived, commits the image. `progress` may be empty.
+TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
+                            ImageWriter& writer, const TransferProgress& progress);
+
+}  // namespace zorvik::host
