@@ -14,19 +14,19 @@ namespace zorvik::test {
 
 namespace {
 
-// The log settings of this executable live under a class identifier of its
-// own, written and read once before any scanner object exists, so no other
-// suite sees them and the ZORVIK key is never touched.
-constexpr CLSID kSessionTestLogClass = {
-    0x3d7e58a1, 0x94c2, 0x4b0f, {0xa6, 0x1d, 0x52, 0xe8, 0x0b, 0x7c, 0x43, 0x9f}};
-
+// The log settings of this process live under a class identifier made fresh
+// for it, written and read once before any scanner object exists, so no other
+// suite (two executables share this fixture) sees them and the ZORVIK key is
+// never touched.
 TempLogFile* g_log = nullptr;
 
 class SessionLogEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     g_log = new TempLogFile("session-tests");
-    EnableProcessLogForTesting(kSessionTestLogClass, g_log->path());
+    CLSID log_class{};
+    ASSERT_EQ(S_OK, CoCreateGuid(&log_class));
+    EnableProcessLogForTesting(log_class, g_log->path());
   }
 
   void TearDown() override {
