@@ -1,84 +1,82 @@
 // IScanner on the ZORVIK object: each method passes its arguments unchanged
-// to the zorvik member of the same name and returns its result.  Members that
-// zorvik does not have yet answer through NotYetForwarded.
-#include "not_yet_forwarded.h"
+// to the zorvik member of the same name and returns its result.
 #include "scanner_object.h"
 
 namespace zorvik {
 
 HRESULT CScanner::OpenScannerSession(LPWSTR pszDevName, DWORD dwDevIOType, DWORD* phSession,
                                      DWORD* pdwErrorCode) {
-  return NotYetForwarded(pszDevName, dwDevIOType, phSession, pdwErrorCode);
+  return scanner_.OpenScannerSession(pszDevName, dwDevIOType, phSession, pdwErrorCode);
 }
 
 HRESULT CScanner::CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.CloseScannerSession(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::LockScanner(DWORD hSession, WORD wLockType, DWORD dwTimeout,
                               DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, wLockType, dwTimeout, pdwErrorCode);
+  return scanner_.LockScanner(hSession, wLockType, dwTimeout, pdwErrorCode);
 }
 
 HRESULT CScanner::UnlockScanner(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.UnlockScanner(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::GetLampStatus(DWORD hSession, BYTE* pbLampOn, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pbLampOn, pdwErrorCode);
+  return scanner_.GetLampStatus(hSession, pbLampOn, pdwErrorCode);
 }
 
 HRESULT CScanner::LampOn(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.LampOn(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::LampOff(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.LampOff(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::GetScannerCapabilities(DWORD hSession, SCANNER_CAPABILITIES* pScannerCapabilities,
                                          DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pScannerCapabilities, pdwErrorCode);
+  return scanner_.GetScannerCapabilities(hSession, pScannerCapabilities, pdwErrorCode);
 }
 
 HRESULT CScanner::GetBufferInfo(DWORD hSession, SCANNER_PARAMETERS* pScanParam,
                                 BUFFER_INFO* pBufferInfo, DWORD* pdwdErrorCode) {
-  return NotYetForwarded(hSession, pScanParam, pBufferInfo, pdwdErrorCode);
+  return scanner_.GetBufferInfo(hSession, pScanParam, pBufferInfo, pdwdErrorCode);
 }
 
 HRESULT CScanner::InitializeScanner(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.InitializeScanner(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::ResetScanner(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.ResetScanner(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::SetScannerParameters(DWORD hSession, SCANNER_PARAMETERS* pScanParam,
                                        DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pScanParam, pdwErrorCode);
+  return scanner_.SetScannerParameters(hSession, pScanParam, pdwErrorCode);
 }
 
 HRESULT CScanner::SetGammaTable(DWORD hSession, DWORD uSz, BYTE* pbyRed, BYTE* pbyGreen,
                                 BYTE* pbyBlue, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, uSz, pbyRed, pbyGreen, pbyBlue, pdwErrorCode);
+  return scanner_.SetGammaTable(hSession, uSz, pbyRed, pbyGreen, pbyBlue, pdwErrorCode);
 }
 
 HRESULT CScanner::StartScan(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.StartScan(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::StopScan(DWORD hSession, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pdwErrorCode);
+  return scanner_.StopScan(hSession, pdwErrorCode);
 }
 
 HRESULT CScanner::ReadScan(DWORD hSession, BYTE* pbyBuffer, DWORD dwBytes, DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pbyBuffer, dwBytes, pdwErrorCode);
+  return scanner_.ReadScan(hSession, pbyBuffer, dwBytes, pdwErrorCode);
 }
 
 HRESULT CScanner::ReadScanEx(DWORD hSession, BYTE* pbyBuffer, DWORD dwBytes, DWORD* pdwBytesRead,
                              DWORD* pdwErrorCode) {
-  return NotYetForwarded(hSession, pbyBuffer, dwBytes, pdwBytesRead, pdwErrorCode);
+  return scanner_.ReadScanEx(hSession, pbyBuffer, dwBytes, pdwBytesRead, pdwErrorCode);
 }
 
 }  // namespace zorvik
