@@ -6,6 +6,17 @@
 #include "driver_error.h"
 
 namespace zorvik::host {
+namespace {
+
+// The device lock is what another host holds while it uses the scanner; the
+// bare driver error does not tell the user that.
+void ExplainLockFailure(DWORD error, const std::string& advice, CallReport& report) {
+  if (error != kErrScannerLockFailed) return;
+  report.Fail("another program is using the scanner; try again when it has finished" + advice,
+              kExitScannerFailure);
+}
+
+}  // namespace
 
 OpenedSession::~OpenedSession() {
   if (!open_) return;
@@ -22,6 +33,8 @@ bool OpenedSession::Open(const std::wstring& device) {
   const HRESULT hr = scanner_->OpenScannerSession(device.empty() ? nullptr : path.data(),
                                                   kUsbDevice, &handle_, &error);
   open_ = report_.Method("OpenScannerSession", hr, error);
+  // Opening a closed device takes the lock for a while itself.
+  if (!open_) ExplainLockFailure(error, "", report_);
   return open_;
 }
 
@@ -36,10 +49,11 @@ bool HeldLock::Lock(DWORD timeout_ms) {
   DWORD error = kErrNoError;
   const HRESULT hr = scanner_->LockScanner(session_.handle(), kThreadLock, timeout_ms, &error);
   held_ = report_.Method("LockScanner", hr, error);
-  if (!held_ && error == kErrScannerLockFailed) {
-    report_.Fail("another program is using the scanner (waited " + std::to_string(timeout_ms) +
-                     " ms); try again when it has finished, or wait longer with --lock-timeout",
-                 kExitScannerFailure);
+  if (!held_) {
+    ExplainLockFailure(
+        error,
+        " (waited " + std::to_string(timeout_ms) + " ms), or wait longer with --lock-timeout",
+        report_);
   }
   return held_;
 }
