@@ -17,6 +17,7 @@
 #include "program_run.h"
 #include "scoped_registration.h"
 #include "test_chart.h"
+#include "unique_resource.h"
 #include "zorvik.h"
 #include "zorvik_module.h"
 
@@ -157,6 +158,57 @@ TEST_F(ZorvikScanDeviceTest, MissingDeviceNamesTheMethodAndLeavesNoFile) {
                             "error 3 (Scanner Not Found)"))
       << run.output;
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
+}
+
+// A device file for the simulator, deleted when the test ends.
+class DeviceFile {
+ public:
+  DeviceFile(const wchar_t* name, const std::string& text) : path_(TempImagePath(name)) {
+    UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file)
+      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+  ~DeviceFile() { DeleteFileW(path_.c_str()); }
+  DeviceFile(const DeviceFile&) = delete;
+  DeviceFile& operator=(const DeviceFile&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+struct DeviceCase {
+  const char* label;
+  const char* device_file;
+  const wchar_t* arguments;
+  DWORD exit_code;
+  const char* expected_output;
+};
+
+TEST_F(ZorvikScanDeviceTest, DeviceAnswersReachTheUser) {
+  const DeviceCase cases[] = {
+      {"a read fails mid-scan", "fail = ReadScan status 156 after 5000\n", L"--resolution 75", 1,
+       "ReadScanEx failed: HRESULT 0x80004005 (E_FAIL), driver error "},
+      {"the scanner refuses to start", "fail = StartScan status 156\n", L"--resolution 75", 1,
+       "StartScan failed: HRESULT 0x80004005 (E_FAIL), driver error "},
+      {"buttons read once", "press = 2 after 1\n", L"--buttons", 0, "Button 2: released"},
+      {"a press waited for", "press = 2 after 3\n", L"--wait-for-button", 0, "Button 2: pressed"},
+  };
+  for (const DeviceCase& device : cases) {
+    SCOPED_TRACE(device.label);
+    const DeviceFile file(L"device.txt", device.device_file);
+    const std::wstring image = TempImagePath(L"device.png");
+    const ProgramRun run = RunZorvikScan(L"-d \"" + file.path() + L"\" " + device.arguments +
+                                         L" -o \"" + image + L"\"");
+    EXPECT_EQ(device.exit_code, run.exit_code) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find(device.expected_output)) << run.output;
+    // Giving back the lock and the session after a failure raises no second one.
+    EXPECT_EQ(std::string::npos, run.output.find("UnlockScanner failed")) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find("CloseScannerSession failed")) << run.output;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(image.c_str()));
+  }
 }
 
 TEST_F(ZorvikScanDeviceTest, ScannerLockedByAnotherHostIsSaidSoAndFreedAfterwards) {
