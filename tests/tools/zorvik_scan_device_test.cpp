@@ -85,7 +85,29 @@ std::wstring TempImagePath(const wchar_t* name) {
          name;
 }
 
-// zorvik.dll registered in the prefix for each test, as a host finds it.
+// A device file for the simulator, deleted when the test ends.
+class DeviceFile {
+ public:
+  DeviceFile(const wchar_t* name, const std::string& text) : path_(TempImagePath(name)) {
+    UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file)
+      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+  ~DeviceFile() { DeleteFileW(path_.c_str()); }
+  DeviceFile(const DeviceFile&) = delete;
+  DeviceFile& operator=(const DeviceFile&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// zorvik.dll registered in the prefix for each test, as a host finds it, and
+// a scanner of the test's own (an empty device file is a default 7310): the
+// device lock is per device name, so suites running beside this one never
+// wait for its scanner.
 class ZorvikScanDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,6 +119,8 @@ class ZorvikScanDeviceTest : public ::testing::Test {
   test::ScopedApartment apartment_;
   test::ZorvikModule module_;
   test::ScopedRegistration registration_{module_};
+  DeviceFile device_{L"7310.txt", ""};
+  const std::wstring device_option_ = L"-d \"" + device_.path() + L"\" ";
 };
 
 struct ImageCase {
@@ -116,7 +140,7 @@ TEST_F(ZorvikScanDeviceTest, ScannedImageIsTheChartOfTheWindow) {
     SCOPED_TRACE(scan.label);
     const std::wstring path = TempImagePath(L"chart");
     const ProgramRun run =
-        RunZorvikScan(std::wstring(kWindow) + L" " + scan.arguments + L" -o \"" + path + L"\"");
+        RunZorvikScan(device_option_ + kWindow + L" " + scan.arguments + L" -o \"" + path + L"\"");
     ASSERT_EQ(0u, run.exit_code) << run.output;
 
     DecodedImage image;
@@ -160,25 +184,6 @@ TEST_F(ZorvikScanDeviceTest, MissingDeviceNamesTheMethodAndLeavesNoFile) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
 }
 
-// A device file for the simulator, deleted when the test ends.
-class DeviceFile {
- public:
-  DeviceFile(const wchar_t* name, const std::string& text) : path_(TempImagePath(name)) {
-    UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
-      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  }
-  ~DeviceFile() { DeleteFileW(path_.c_str()); }
-  DeviceFile(const DeviceFile&) = delete;
-  DeviceFile& operator=(const DeviceFile&) = delete;
-  const std::wstring& path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 struct DeviceCase {
   const char* label;
   const char* device_file;
@@ -215,13 +220,15 @@ TEST_F(ZorvikScanDeviceTest, ScannerLockedByAnotherHostIsSaidSoAndFreedAfterward
   ComPtr<IScanner> scanner;
   ASSERT_EQ(S_OK,
             CoCreateInstance(CLSID_ZORVIK, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)));
+  std::wstring device_path = device_.path();
   DWORD session = 0;
   DWORD error = 0xDEADBEEF;
-  ASSERT_EQ(S_OK, scanner->OpenScannerSession(nullptr, 1, &session, &error));
+  ASSERT_EQ(S_OK, scanner->OpenScannerSession(device_path.data(), 1, &session, &error));
   ASSERT_EQ(S_OK, scanner->LockScanner(session, 1, 0, &error));
 
   const std::wstring path = TempImagePath(L"locked.png");
-  ProgramRun run = RunZorvikScan(L"--lock-timeout 100 --resolution 75 -o \"" + path + L"\"");
+  ProgramRun run =
+      RunZorvikScan(device_option_ + L"--lock-timeout 100 --resolution 75 -o \"" + path + L"\"");
   EXPECT_EQ(1u, run.exit_code);
   // Opening the device already waits for the lock, so either call may be the
   // one that gives up.
@@ -236,7 +243,7 @@ TEST_F(ZorvikScanDeviceTest, ScannerLockedByAnotherHostIsSaidSoAndFreedAfterward
   EXPECT_EQ(S_OK, scanner->UnlockScanner(session, &error));
   EXPECT_EQ(S_OK, scanner->CloseScannerSession(session, &error));
   // The lamp status needs the lock: the program takes it once it is free.
-  run = RunZorvikScan(L"--lock-timeout 5000 --lamp status");
+  run = RunZorvikScan(device_option_ + L"--lock-timeout 5000 --lamp status");
   EXPECT_EQ(0u, run.exit_code) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("Lamp: on")) << run.output;
 }
