@@ -5,6 +5,10 @@
 #   ./zorvik.sh build            build zorvik.dll, the toolkit and the tests
 #   ./zorvik.sh test             build, then run the whole test suite under Wine
 #   ./zorvik.sh setup            only install the packages
+#   ./zorvik.sh scan [OPTION]... build, register zorvik.dll in the build's Wine
+#                                prefix and scan a page from the simulated 7310
+#                                with zorvik_scan (default 150 dpi colour) into
+#                                the current directory; --help lists the options
 #
 # ZORVIK_BUILD_DIR (default: build) and ZORVIK_BUILD_TYPE (default: Release)
 # choose the build tree.
@@ -41,6 +45,35 @@ run_tests() {
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
 }
 
+# Builds quietly (the log is shown only when the build fails), registers
+# zorvik.dll in the build's private Wine prefix (registering again rewrites
+# the same keys, so every run may do it) and runs zorvik_scan there. Wine
+# starts the program in the caller's directory (as Z:\...), so relative
+# output paths land where the caller is.
+scan() {
+  local build_log
+  build_log="$(mktemp)"
+  if ! build >"$build_log" 2>&1; then
+    cat "$build_log" >&2
+    rm -f "$build_log"
+    echo "zorvik: the build failed" >&2
+    exit 1
+  fi
+  rm -f "$build_log"
+  local wine_run="$BUILD_DIR/wine-run"
+  # The first run in a fresh prefix creates it; later runs find it ready.
+  "$wine_run" wineboot.exe </dev/null >/dev/null 2>&1 || true
+  local dll
+  dll="$("$wine_run" winepath.exe -w "$BUILD_DIR/bin/zorvik.dll" 2>/dev/null | tr -d '\r')"
+  if ! "$wine_run" regsvr32.exe /s "$dll" </dev/null >/dev/null 2>&1; then
+    echo "zorvik: registering $dll failed" >&2
+    exit 1
+  fi
+  # A modest resolution keeps the default page quick; the caller's own
+  # --resolution (or -x/-y resolutions) comes later and wins.
+  exec "$wine_run" "$BUILD_DIR/bin/zorvik_scan.exe" --resolution 150 "$@"
+}
+
 case "${1:-}" in
   setup) install_packages ;;
   build)
@@ -48,8 +81,12 @@ case "${1:-}" in
     echo "zorvik: built $BUILD_DIR/bin/zorvik.dll"
     ;;
   test) run_tests ;;
+  scan)
+    shift
+    scan "$@"
+    ;;
   *)
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

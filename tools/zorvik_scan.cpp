@@ -12,17 +12,22 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <vector>
 
 #include "call_report.h"
 #include "component_log.h"
 #include "console_text.h"
+#include "driver_error.h"
 #include "image_writer.h"
 #include "scan_options.h"
 #include "scan_pixels.h"
 #include "scan_progress.h"
 #include "scan_request.h"
 #include "scan_transfer.h"
+#include "scanner_session_guard.h"
+#include "scanner_text.h"
 #include "usage_text.h"
 #include "zorvik.h"
 
@@ -31,10 +36,8 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The lock type that ties the device to this thread.
-constexpr WORD kThreadLock = 1;
-// The device I/O type of OpenScannerSession: USB.
-constexpr DWORD kUsbDevice = 1;
+// How often --wait-for-button looks at the buttons.
+constexpr DWORD kButtonPollMs = 100;
 // Bytes asked for per ReadScanEx: small enough for a steady progress bar,
 // large enough that the calls cost nothing next to the transfer.
 constexpr DWORD kReadChunkBytes = 256 * 1024;
@@ -85,9 +88,9 @@ void RunLogAction(const ScanOptions& options, CallReport& report) {
 
 // Writes a scan of `geometry` into the output file, reading it through
 // `read` (which reports its own failures), with the progress bar and the
-// summary when asked for. Unused until the scan's scanner calls are in.
-[[maybe_unused]] void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry,
-                                  const ReadScanPiece& read, CallReport& report) {
+// summary when asked for.
+void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, const ReadScanPiece& read,
+                 CallReport& report) {
   ImageShape shape;
   shape.pixels = ScanPixelsFor(options.mode, options.depth);
   shape.width = geometry.dwPixelWidth;
@@ -134,7 +137,100 @@ void RunLogAction(const ScanOptions& options, CallReport& report) {
   }
 }
 
-void RunScannerActions([[maybe_unused]] const ScanOptions& options, CallReport& report) {
+// The lamp action of --lamp.
+void RunLampAction(IScanner* scanner, DWORD session, SwitchAction lamp, CallReport& report) {
+  DWORD error = kErrNoError;
+  if (lamp == SwitchAction::kOn) {
+    report.Method("LampOn", scanner->LampOn(session, &error), error);
+  } else if (lamp == SwitchAction::kOff) {
+    report.Method("LampOff", scanner->LampOff(session, &error), error);
+  }
+  if (report.failed()) return;
+  BYTE on = 0;
+  if (report.Method("GetLampStatus", scanner->GetLampStatus(session, &on, &error), error)) {
+    std::cout << FormatLampStatus(on != 0);
+  }
+}
+
+// --buttons reads the buttons once; --wait-for-button polls until one is
+// pressed, prints the states and clears the presses.
+void RunButtonAction(IButton* buttons, DWORD session, ButtonAction action, CallReport& report) {
+  DWORD error = kErrNoError;
+  WORD count = 0;
+  if (!report.Method("GetButtonCount", buttons->GetButtonCount(session, &count, &error), error)) {
+    return;
+  }
+  // GetButtonStateEx counts buttons in a byte.
+  std::vector<uint8_t> states(count > 255 ? 255 : count);
+  if (action == ButtonAction::kWaitForPress && !states.empty()) {
+    std::cerr << "Waiting for a front-panel button...\n";
+  }
+  for (;;) {
+    const BYTE asked = static_cast<BYTE>(states.size());
+    if (!states.empty() &&
+        !report.Method("GetButtonStateEx",
+                       buttons->GetButtonStateEx(session, asked, states.data(), &error), error)) {
+      return;
+    }
+    if (action != ButtonAction::kWaitForPress || states.empty() || AnyButtonPressed(states)) break;
+    Sleep(kButtonPollMs);
+  }
+  std::cout << FormatButtonStates(states);
+  if (AnyButtonPressed(states)) {
+    report.Method("ResetButtonsEx", buttons->ResetButtonsEx(session, &error), error);
+  }
+}
+
+// -L: the devices this program can open. Without -d only the toolkit's
+// default device is tried.
+void ListDevices(IScanner* scanner, const ScanOptions& options) {
+  std::ostringstream quiet;
+  CallReport probe(quiet);
+  OpenedSession session(scanner, probe);
+  const std::wstring name = options.device.empty() ? L"(default device)" : options.device;
+  if (session.Open(options.device)) {
+    std::cout << "device '" << ToUtf8(name) << "' is a scanner zorvik_scan can open\n";
+  } else {
+    std::cout << "no scanner at '" << ToUtf8(name) << "': " << quiet.str();
+  }
+}
+
+// A scan with the session open and locked: the parameters, the gamma
+// tables, then start, read and stop.
+void RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
+             const ScannerLimits& limits, CallReport& report) {
+  SCANNER_PARAMETERS parameters = ToScannerParameters(options, limits);
+  BUFFER_INFO geometry = {};
+  DWORD error = kErrNoError;
+  if (!report.Method("GetBufferInfo",
+                     scanner->GetBufferInfo(session, &parameters, &geometry, &error), error) ||
+      !report.Method("SetScannerParameters",
+                     scanner->SetScannerParameters(session, &parameters, &error), error)) {
+    return;
+  }
+  // The component's tables start as zeros, which turns every 8-bit sample
+  // black: a scan without --gamma loads the identity.
+  GammaTable table = MakeGammaTable(options.gamma.value_or(1.0));
+  if (!report.Method("SetGammaTable",
+                     scanner->SetGammaTable(session, static_cast<DWORD>(table.size()), table.data(),
+                                            table.data(), table.data(), &error),
+                     error)) {
+    return;
+  }
+  if (!report.Method("StartScan", scanner->StartScan(session, &error), error)) return;
+  const ReadScanPiece read = [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
+    DWORD got = 0;
+    DWORD read_error = kErrNoError;
+    const HRESULT hr = scanner->ReadScanEx(session, buffer, wanted, &got, &read_error);
+    if (!report.Method("ReadScanEx", hr, read_error)) return std::nullopt;
+    return got;
+  };
+  ReceiveScan(options, geometry, read, report);
+  // Stopped whether or not the image arrived, so the scanner is ready again.
+  report.Method("StopScan", scanner->StopScan(session, &error), error);
+}
+
+void RunScannerActions(const ScanOptions& options, CallReport& report) {
   CLSID class_id;
   if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
                    CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure)) {
@@ -152,42 +248,40 @@ void RunScannerActions([[maybe_unused]] const ScanOptions& options, CallReport& 
                    kExitScannerFailure)) {
     return;
   }
+  if (options.list_devices) {
+    ListDevices(scanner.Get(), options);
+    return;
+  }
 
-  // SCANNER CALL: -L. List the devices this program can open: the default
-  // device (an empty path) and, for each candidate path, whether
-  // OpenScannerSession(path, kUsbDevice, ...) succeeds; close each again.
+  OpenedSession session(scanner.Get(), report);
+  if (!session.Open(options.device)) return;
+  HeldLock lock(scanner.Get(), session, report);
+  if (!lock.Lock(options.lock_timeout_ms)) return;
 
-  // SCANNER CALL: OpenScannerSession(options.device, kUsbDevice, &session,
-  // &error) -> report.Method("OpenScannerSession", hr, error). From here on
-  // every way out must CloseScannerSession(session, &error).
+  SCANNER_CAPABILITIES capabilities = {};
+  DWORD error = kErrNoError;
+  if (!report.Method("GetScannerCapabilities",
+                     scanner->GetScannerCapabilities(session.handle(), &capabilities, &error),
+                     error)) {
+    return;
+  }
+  const ScannerLimits limits = ScannerLimitsOf(capabilities);
+  if (options.capabilities) std::cout << FormatCapabilities(capabilities);
+  if (options.all_options) std::cout << ToUtf8(FormatAllOptions(options, &limits));
+  if (options.lamp != SwitchAction::kNone) {
+    RunLampAction(scanner.Get(), session.handle(), options.lamp, report);
+  }
+  if (options.buttons != ButtonAction::kNone && !report.failed()) {
+    RunButtonAction(buttons.Get(), session.handle(), options.buttons, report);
+  }
+  if (!options.WantsScan() || report.failed()) return;
 
-  // SCANNER CALL: LockScanner(session, kThreadLock, options.lock_timeout_ms,
-  // &error). From here on every way out must UnlockScanner(session, &error)
-  // first.
-
-  // SCANNER CALL: GetScannerCapabilities(session, &capabilities, &error);
-  // limits = ScannerLimitsOf(capabilities). --capabilities prints the record;
-  // -A prints FormatAllOptions(options, &limits); for a scan, a nonempty
-  // CheckAgainstScanner(options, limits) is reported with kExitUsage.
-
-  // SCANNER CALL: --lamp: LampOn, LampOff or GetLampStatus(session, &on, &error).
-  // --buttons / --wait-for-button: IButton GetButtonCount, then
-  // GetButtonStateEx (polled until a press for --wait-for-button) and
-  // ResetButtonsEx after a press.
-
-  // SCANNER CALL: parameters = ToScannerParameters(options, limits);
-  // GetBufferInfo(session, &parameters, &geometry, &error), then
-  // SetScannerParameters(session, &parameters, &error).
-
-  // SCANNER CALL: with --gamma, table = MakeGammaTable(*options.gamma);
-  // SetGammaTable(session, 256, red, green, blue, &error) with the same table
-  // three times.
-
-  // SCANNER CALL: StartScan(session, &error); then ReceiveScan(options,
-  // geometry, read, report) with `read` calling ReadScanEx(session, buffer,
-  // wanted, &got, &error) and returning nullopt after report.Method on
-  // failure; StopScan(session, &error) whether or not the transfer succeeded.
-  report.Fail("the scanner calls of this program are not wired in yet", kExitScannerFailure);
+  const std::wstring misfit = CheckAgainstScanner(options, limits);
+  if (!misfit.empty()) {
+    report.Fail(ToUtf8(misfit), kExitUsage);
+    return;
+  }
+  RunScan(scanner.Get(), session.handle(), options, limits, report);
 }
 
 int Run(const std::vector<std::wstring>& arguments) {
