@@ -4,14 +4,11 @@
 
 #include <windows.h>
 
-#include <string>
+#include "module_path.h"
 
 namespace zorvik {
 
 void RecordThisModule(HMODULE module) noexcept;
 HMODULE ThisModule() noexcept;
-
-// The full path of `module`; empty when it cannot be read.
-std::wstring ModulePath(HMODULE module);
 
 }  // namespace zorvik

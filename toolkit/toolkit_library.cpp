@@ -6,23 +6,11 @@
 
 #include <cwctype>
 
+#include "module_path.h"
+
 namespace zorvik {
 
 namespace {
-
-// The full file name of `module` (null: the host executable), however long.
-std::wstring ModuleFileName(HMODULE module) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 // The folder part of a file name, with its trailing backslash; empty when the
 // name has no folder.
@@ -74,8 +62,8 @@ class QuietLoadErrors {
 
 std::vector<std::wstring> ToolkitSearchDirectories() {
   std::vector<std::wstring> folders;
-  for (const std::wstring& folder : {FolderOf(ModuleFileName(ThisModule())),
-                                     FolderOf(ModuleFileName(nullptr)), SystemFolder()}) {
+  for (const std::wstring& folder :
+       {FolderOf(ModulePath(ThisModule())), FolderOf(ModulePath(nullptr)), SystemFolder()}) {
     if (folder.empty()) continue;
     bool listed = false;
     for (const std::wstring& known : folders) listed = listed || SameFolder(known, folder);
