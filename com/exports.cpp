@@ -9,6 +9,7 @@
 #include "module_lock.h"
 #include "proxy_stub.h"
 #include "server_registration.h"
+#include "session_table.h"
 #include "this_module.h"
 
 // The proxy/stub factory for its class ID or any IID of its table; otherwise
@@ -21,8 +22,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
 }
 
 // S_OK only when no proxy or stub, no ZORVIK object and no server lock is left.
+// Sessions belong to the process, not to objects: a host may release every
+// object and keep a session open. Unloading then would leak the session's
+// device handle, toolkit and lock, and lose its handle for good.
 STDAPI DllCanUnloadNow() {
   if (ZorvikPS_DllCanUnloadNow() != S_OK) return S_FALSE;
+  if (zorvik::CSessionTable::Instance().SessionCount() != 0) return S_FALSE;
   return zorvik::ModuleLockCount() == 0 ? S_OK : S_FALSE;
 }
 

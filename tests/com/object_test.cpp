@@ -214,5 +214,19 @@ TEST_F(ScannerObjectTest, ModuleStaysWhileObjectsOrServerLocksLive) {
   EXPECT_EQ(S_OK, module_.CanUnloadNow());
 }
 
+TEST_F(ScannerObjectTest, AnOpenSessionKeepsTheModuleLoadedAfterItsObjectIsGone) {
+  ComPtr<IScanner> scanner;
+  ASSERT_EQ(S_OK, Create().As(&scanner));
+  DWORD session = 0, code = 0;
+  ASSERT_EQ(S_OK, scanner->OpenScannerSession(nullptr, 1, &session, &code));
+  scanner.Reset();
+  EXPECT_EQ(S_FALSE, module_.CanUnloadNow()) << "the session still holds its device";
+
+  ASSERT_EQ(S_OK, Create().As(&scanner));
+  EXPECT_EQ(S_OK, scanner->CloseScannerSession(session, &code));
+  scanner.Reset();
+  EXPECT_EQ(S_OK, module_.CanUnloadNow());
+}
+
 }  // namespace
 }  // namespace zorvik
