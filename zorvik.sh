@@ -9,6 +9,8 @@
 #                                prefix and scan a page from the simulated 7310
 #                                with zorvik_scan (default 150 dpi colour) into
 #                                the current directory; --help lists the options
+#   ./zorvik.sh dist             build, then assemble the package for host
+#                                developers in <build>/dist/zorvik (and .zip)
 #
 # ZORVIK_BUILD_DIR (default: build) and ZORVIK_BUILD_TYPE (default: Release)
 # choose the build tree.
@@ -81,6 +83,11 @@ case "${1:-}" in
     echo "zorvik: built $BUILD_DIR/bin/zorvik.dll"
     ;;
   test) run_tests ;;
+  dist)
+    build
+    cmake --build "$BUILD_DIR" --target dist
+    echo "zorvik: package in $BUILD_DIR/dist/zorvik (zipped: $BUILD_DIR/dist/zorvik.zip)"
+    ;;
   scan)
     shift
     scan "$@"
