@@ -8,14 +8,15 @@
 #include "bench_path.h"
 #include "kernel_round_trip.h"
 #include "read_throughput.h"
+#include "stopwatch.h"
 
 namespace zorvik::bench {
 namespace {
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 11;
 constexpr int kLampCallsPerRun = 20000;
 constexpr int kRoundTripsPerRun = 20000;
-constexpr int kReadRuns = 5;
+constexpr int kReadRuns = 11;
 
 struct ChunkSize {
   const char* label;
