@@ -1,0 +1,35 @@
+// One way of reaching the scanner that the benchmarks time: the toolkit
+// directly, the scanner object linked in, or the COM object in-apartment.
+// Each path opens the default device on creation, holds its lock for the
+// whole benchmark, and gives everything back when destroyed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "zorvik.h"
+
+namespace zorvik::bench {
+
+class BenchPath {
+ public:
+  virtual ~BenchPath() = default;
+  virtual const char* Name() const = 0;
+  // One GetLampStatus; false when it fails.
+  virtual bool LampStatus() = 0;
+  // Sets the scan parameters and identity gamma tables, then starts the scan.
+  virtual bool StartScan(const SCANNER_PARAMETERS& params) = 0;
+  // The next `bytes` image bytes into `buffer`.
+  virtual bool ReadScan(uint8_t* buffer, uint32_t bytes) = 0;
+  virtual bool StopScan() = 0;
+};
+
+// Each returns null, with the reason on stderr, when the path cannot be set up.
+std::unique_ptr<BenchPath> MakeToolkitPath();
+std::unique_ptr<BenchPath> MakeScannerObjectPath();
+std::unique_ptr<BenchPath> MakeComPath();
+
+// 256 entries mapping each value to itself.
+const uint8_t* IdentityGammaTable();
+
+}  // namespace zorvik::bench
