@@ -3,9 +3,8 @@
 // file, and offers the scanner's other controls (capabilities, lamp,
 // buttons, the component's log).
 //
-// The places where the scanner is called are marked "SCANNER CALL"; each
-// failure goes through CallReport, which names the method, its HRESULT and
-// the driver error code, and sets the exit status.
+// Every failure of a scanner call goes through CallReport, which names the
+// method, its HRESULT and the driver error code, and sets the exit status.
 #include <windows.h>
 #include <objbase.h>
 #include <wrl/client.h>
