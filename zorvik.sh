@@ -12,6 +12,9 @@
 #   ./zorvik.sh dist             build, then assemble the package for host
 #                                developers in <build>/dist/zorvik (and .zip)
 #   ./zorvik.sh bench            build, then print the benchmark figures (not tests)
+#   ./zorvik.sh reliability      build, then run the stress tests at their long
+#                                size and collect their figures in
+#                                <build>/reliability-figures.txt
 #
 # ZORVIK_BUILD_DIR (default: build) and ZORVIK_BUILD_TYPE (default: Release)
 # choose the build tree.
@@ -35,11 +38,15 @@ install_packages() {
   fi
 }
 
+# The long run of the stress tests reconfigures the same tree with
+# ZORVIK_LONG_RUN=ON; every other command configures it back to OFF.
+LONG_RUN=OFF
+
 build() {
   install_packages
   cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE="$BUILD_TYPE" >/dev/null
+    -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DZORVIK_LONG_RUN="$LONG_RUN" >/dev/null
   cmake --build "$BUILD_DIR"
 }
 
@@ -86,6 +93,22 @@ run_bench() {
   "$wine_run" "$BUILD_DIR/bin/zorvik_bench.exe" | tr -d '\r'
 }
 
+# The stress suites (ctest label "reliability") at their long size, one at a
+# time so that their figures are not disturbed by each other. Every suite
+# prints its figures as "[  FIGURE  ] ..." lines.
+run_reliability() {
+  LONG_RUN=ON
+  build
+  local log="$BUILD_DIR/reliability.log"
+  local status=0
+  ctest --test-dir "$BUILD_DIR" -L reliability --output-on-failure -V >"$log" 2>&1 || status=$?
+  grep -o '\[  FIGURE  \].*' "$log" | tr -d '\r' >"$BUILD_DIR/reliability-figures.txt" || true
+  cat "$BUILD_DIR/reliability-figures.txt"
+  grep -E '^[0-9]+% tests passed|tests failed' "$log" || true
+  echo "zorvik: the whole output is in $log"
+  return "$status"
+}
+
 case "${1:-}" in
   setup) install_packages ;;
   build)
@@ -99,12 +122,13 @@ case "${1:-}" in
     echo "zorvik: package in $BUILD_DIR/dist/zorvik (zipped: $BUILD_DIR/dist/zorvik.zip)"
     ;;
   bench) run_bench ;;
+  reliability) run_reliability ;;
   scan)
     shift
     scan "$@"
     ;;
   *)
-    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
