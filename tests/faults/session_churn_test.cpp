@@ -1,0 +1,190 @@
+// Sessions opened and closed many times, one after another (each one loading
+// and unloading the toolkit) and from several threads at once across several
+// device names; and zorvik.dll itself loaded and unloaded many times. After
+// a warm-up, neither handles, memory, TLS slots nor loaded modules may grow.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "../scanner/session_test_support.h"
+#include "driver_error.h"
+#include "open_timing.h"
+#include "process_footprint.h"
+#include "scanner_lock.h"
+#include "stress_size.h"
+#include "test_paths.h"
+#include "zorvik.h"
+#include "zorvik_module.h"
+
+namespace zorvik::test {
+namespace {
+
+// Heap pages may still be settling after the warm-up: growth of private
+// bytes below this is not counted as a leak. Per session it is well under
+// the smallest allocation a leaked record, lock or toolkit binding would
+// cost over the thousands of sessions of the long run.
+constexpr uint64_t kMemorySlackBytes = 256 * 1024;
+
+constexpr size_t kDevices = 4;
+constexpr DWORD kLockTimeoutMs = 20000;
+
+class SessionChurnTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    // Threads wait for each other's locks: the product's own open time-out.
+    SetOpenLockTimeoutForTesting(0);
+    for (size_t i = 0; i < kDevices; ++i) devices_.emplace_back(std::make_unique<TempDeviceFile>());
+  }
+
+  // One host session on device `index`: open, lock, ask the lamp, unlock,
+  // close. True when every call succeeded.
+  bool OneSession(size_t index) {
+    ::zorvik::zorvik& scanner = scanner_;
+    std::wstring path = devices_[index % kDevices]->wide_path();
+    DWORD handle = 0;
+    DWORD error = 0;
+    if (scanner.OpenScannerSession(path.data(), 1, &handle, &error) != S_OK) return false;
+    bool ok = scanner.LockScanner(handle, kLockTypeThread, kLockTimeoutMs, &error) == S_OK;
+    BYTE lamp = 0;
+    ok = ok && scanner.GetLampStatus(handle, &lamp, &error) == S_OK && lamp == 1;
+    ok = ok && scanner.UnlockScanner(handle, &error) == S_OK;
+    return scanner.CloseScannerSession(handle, &error) == S_OK && ok;
+  }
+
+  std::vector<std::unique_ptr<TempDeviceFile>> devices_;
+};
+
+std::string Footprints(const ProcessFootprint& before, const ProcessFootprint& after) {
+  return "handles " + Change(before.handles, after.handles) + ", private bytes " +
+         Change(before.private_bytes, after.private_bytes) + ", working set " +
+         Change(before.working_set, after.working_set) + ", first free TLS index " +
+         Change(before.first_free_tls, after.first_free_tls);
+}
+
+void ExpectNoGrowth(const ProcessFootprint& before, const ProcessFootprint& after) {
+  EXPECT_EQ(before.handles, after.handles);
+  EXPECT_EQ(before.first_free_tls, after.first_free_tls);
+  EXPECT_LE(after.private_bytes, before.private_bytes + kMemorySlackBytes);
+  EXPECT_FALSE(after.toolkit_loaded);
+  EXPECT_EQ(0u, after.open_sessions);
+}
+
+double SecondsSince(ULONGLONG start) {
+  return static_cast<double>(GetTickCount64() - start) / 1000.0;
+}
+
+TEST_F(SessionChurnTest, OneSessionAfterAnotherLoadsAndUnloadsTheToolkitEveryTime) {
+  for (size_t i = 0; i < 50; ++i) ASSERT_TRUE(OneSession(i));
+  const ProcessFootprint before = ProcessFootprint::Take();
+  const size_t sessions = StressCount(500, 4000);
+  const ULONGLONG start = GetTickCount64();
+  size_t failed = 0;
+  size_t toolkit_left_loaded = 0;
+  for (size_t i = 0; i < sessions; ++i) {
+    if (!OneSession(i)) ++failed;
+    if (GetModuleHandleW(L"KELMARTK.DLL") != nullptr) ++toolkit_left_loaded;
+  }
+  const double seconds = SecondsSince(start);
+  const ProcessFootprint after = ProcessFootprint::Take();
+  EXPECT_EQ(0u, failed);
+  EXPECT_EQ(0u, toolkit_left_loaded);
+  ExpectNoGrowth(before, after);
+  ReportFigure("session churn",
+               std::to_string(sessions) + " sessions one after another on " +
+                   std::to_string(kDevices) + " devices, " + std::to_string(failed) +
+                   " failed, toolkit loaded and unloaded " + std::to_string(sessions) +
+                   " times (left loaded " + std::to_string(toolkit_left_loaded) + "), " +
+                   std::to_string(seconds) + " s");
+  ReportFigure("session churn", "sequential: " + Footprints(before, after));
+}
+
+TEST_F(SessionChurnTest, ThreadsOpenAndCloseSessionsOnSeveralDevicesAtOnce) {
+  constexpr size_t kThreads = 4;
+  const size_t per_thread = StressCount(100, 1000);
+  const auto churn = [&](size_t sessions) {
+    std::atomic<size_t> failed{0};
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        for (size_t i = 0; i < sessions; ++i) {
+          if (!OneSession(t + i)) ++failed;
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    return failed.load();
+  };
+  ASSERT_EQ(0u, churn(20));
+  const ProcessFootprint before = ProcessFootprint::Take();
+  const ULONGLONG start = GetTickCount64();
+  const size_t failed = churn(per_thread);
+  const double seconds = SecondsSince(start);
+  const ProcessFootprint after = ProcessFootprint::Take();
+  EXPECT_EQ(0u, failed);
+  ExpectNoGrowth(before, after);
+  for (const auto& device : devices_) EXPECT_TRUE(DeviceLockFree(device->path()));
+  ReportFigure("session churn", std::to_string(kThreads * per_thread) + " sessions from " +
+                                    std::to_string(kThreads) + " threads on " +
+                                    std::to_string(kDevices) + " devices, " +
+                                    std::to_string(failed) + " failed, " + std::to_string(seconds) +
+                                    " s");
+  ReportFigure("session churn", "threads: " + Footprints(before, after));
+}
+
+// zorvik.dll as COM would use it: loaded, an object made through its class
+// object, a session opened and closed, everything released, unloaded.
+class ModuleCycleTest : public testing::Test {
+ protected:
+  bool OneCycle(const std::wstring& device) {
+    ZorvikModule module;
+    if (!module.loaded()) return false;
+    bool ok = false;
+    {
+      Microsoft::WRL::ComPtr<IClassFactory> factory;
+      Microsoft::WRL::ComPtr<IScanner> scanner;
+      if (SUCCEEDED(module.GetClassObject(CLSID_ZORVIK, IID_IClassFactory, &factory)) &&
+          SUCCEEDED(factory->CreateInstance(nullptr, IID_IScanner, &scanner))) {
+        std::wstring path = device;
+        DWORD handle = 0;
+        DWORD error = 0;
+        ok = scanner->OpenScannerSession(path.data(), 1, &handle, &error) == S_OK &&
+             scanner->CloseScannerSession(handle, &error) == S_OK;
+      }
+    }
+    return ok && module.CanUnloadNow() == S_OK;
+  }
+};
+
+TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
+  ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+  TempDeviceFile device;
+  for (size_t i = 0; i < 20; ++i) ASSERT_TRUE(OneCycle(device.wide_path()));
+  const ProcessFootprint before = ProcessFootprint::Take();
+  const size_t cycles = StressCount(300, 3000);
+  const ULONGLONG start = GetTickCount64();
+  size_t failed = 0;
+  size_t left_loaded = 0;
+  for (size_t i = 0; i < cycles; ++i) {
+    if (!OneCycle(device.wide_path())) ++failed;
+    if (GetModuleHandleW(L"zorvik.dll") != nullptr) ++left_loaded;
+  }
+  const double seconds = SecondsSince(start);
+  const ProcessFootprint after = ProcessFootprint::Take();
+  CoUninitialize();
+  EXPECT_EQ(0u, failed);
+  EXPECT_EQ(0u, left_loaded);
+  ExpectNoGrowth(before, after);
+  ReportFigure("module churn", std::to_string(cycles) +
+                                   " loads and unloads of zorvik.dll (and of KELMARTK.DLL), "
+                                   "each with an object and a session, " +
+                                   std::to_string(failed) + " failed, left loaded " +
+                                   std::to_string(left_loaded) + ", " + std::to_string(seconds) +
+                                   " s");
+  ReportFigure("module churn", Footprints(before, after));
+}
+
+}  // namespace
+}  // namespace zorvik::test
