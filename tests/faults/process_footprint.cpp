@@ -67,6 +67,21 @@ bool PlatformCountsHandles() {
   return GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0;
 }
 
+void AddCommittedMemory(ProcessFootprint& footprint) {
+  MEMORY_BASIC_INFORMATION region{};
+  const unsigned char* address = nullptr;
+  while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_COMMIT) {
+      if (region.Type == MEM_PRIVATE) footprint.committed_private += region.RegionSize;
+      if (region.Type == MEM_IMAGE) footprint.committed_image += region.RegionSize;
+    }
+    const unsigned char* next =
+        static_cast<const unsigned char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+}
+
 }  // namespace
 
 DWORD ProcessHandleCount() {
@@ -89,6 +104,7 @@ ProcessFootprint ProcessFootprint::Take() {
     footprint.private_bytes = memory.PrivateUsage;
     footprint.working_set = memory.WorkingSetSize;
   }
+  AddCommittedMemory(footprint);
   // TlsAlloc hands out the lowest free index: a slot leaked since the last
   // look shows as a higher one.
   footprint.first_free_tls = TlsAlloc();

@@ -10,9 +10,13 @@
 namespace zorvik::test {
 
 struct ProcessFootprint {
-  DWORD handles = 0;            // GetProcessHandleCount
-  uint64_t private_bytes = 0;   // GetProcessMemoryInfo PrivateUsage
-  uint64_t working_set = 0;     // GetProcessMemoryInfo WorkingSetSize
+  DWORD handles = 0;           // GetProcessHandleCount
+  uint64_t private_bytes = 0;  // GetProcessMemoryInfo PrivateUsage
+  uint64_t working_set = 0;    // GetProcessMemoryInfo WorkingSetSize
+  // Committed memory by VirtualQuery: private (heaps, stacks) and mapped
+  // images (loaded modules). Wine 8 reports PrivateUsage as 0.
+  uint64_t committed_private = 0;
+  uint64_t committed_image = 0;
   DWORD first_free_tls = 0;     // the TLS index TlsAlloc hands out next
   bool toolkit_loaded = false;  // KELMARTK.DLL mapped
   size_t open_sessions = 0;     // entries of the session table
