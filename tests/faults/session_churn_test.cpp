@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -86,18 +87,32 @@ double SecondsSince(ULONGLONG start) {
   return static_cast<double>(GetTickCount64() - start) / 1000.0;
 }
 
+struct RepeatOutcome {
+  size_t failed = 0;
+  size_t left_loaded = 0;  // times `module` was still mapped after a round
+  double seconds = 0;
+};
+
+// Runs `round(i)` `times` times, counting failed rounds and rounds after
+// which `module` stayed mapped.
+RepeatOutcome Repeat(size_t times, const wchar_t* module,
+                     const std::function<bool(size_t)>& round) {
+  RepeatOutcome outcome;
+  const ULONGLONG start = GetTickCount64();
+  for (size_t i = 0; i < times; ++i) {
+    if (!round(i)) ++outcome.failed;
+    if (GetModuleHandleW(module) != nullptr) ++outcome.left_loaded;
+  }
+  outcome.seconds = SecondsSince(start);
+  return outcome;
+}
+
 TEST_F(SessionChurnTest, OneSessionAfterAnotherLoadsAndUnloadsTheToolkitEveryTime) {
   for (size_t i = 0; i < 50; ++i) ASSERT_TRUE(OneSession(i));
   const ProcessFootprint before = ProcessFootprint::Take();
   const size_t sessions = StressCount(300, 2500);
-  const ULONGLONG start = GetTickCount64();
-  size_t failed = 0;
-  size_t toolkit_left_loaded = 0;
-  for (size_t i = 0; i < sessions; ++i) {
-    if (!OneSession(i)) ++failed;
-    if (GetModuleHandleW(L"KELMARTK.DLL") != nullptr) ++toolkit_left_loaded;
-  }
-  const double seconds = SecondsSince(start);
+  const auto [failed, toolkit_left_loaded, seconds] =
+      Repeat(sessions, L"KELMARTK.DLL", [&](size_t i) { return OneSession(i); });
   const ProcessFootprint after = ProcessFootprint::Take();
   EXPECT_EQ(0u, failed);
   EXPECT_EQ(0u, toolkit_left_loaded);
@@ -174,14 +189,8 @@ TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
   for (size_t i = 0; i < 20; ++i) ASSERT_TRUE(OneCycle(device.wide_path()));
   const ProcessFootprint before = ProcessFootprint::Take();
   const size_t cycles = StressCount(300, 2000);
-  const ULONGLONG start = GetTickCount64();
-  size_t failed = 0;
-  size_t left_loaded = 0;
-  for (size_t i = 0; i < cycles; ++i) {
-    if (!OneCycle(device.wide_path())) ++failed;
-    if (GetModuleHandleW(L"zorvik.dll") != nullptr) ++left_loaded;
-  }
-  const double seconds = SecondsSince(start);
+  const auto [failed, left_loaded, seconds] =
+      Repeat(cycles, L"zorvik.dll", [&](size_t) { return OneCycle(device.wide_path()); });
   const ProcessFootprint after = ProcessFootprint::Take();
   CoUninitialize();
   EXPECT_EQ(0u, failed);
