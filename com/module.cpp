@@ -4,11 +4,15 @@
 #include <windows.h>
 
 #include "proxy_stub.h"
+#include "runtime_at_unload.h"
 #include "this_module.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) zorvik::RecordThisModule(instance);
   // The proxy/stub half records the module handle its registration needs and
   // switches off the thread notifications.
-  return ZorvikPS_DllMain(instance, reason, reserved);
+  const BOOL result = ZorvikPS_DllMain(instance, reason, reserved);
+  // A host may load and unload the component many times.
+  zorvik::FreeRuntimeAtUnload(reason, reserved);
+  return result;
 }

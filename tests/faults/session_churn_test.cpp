@@ -70,15 +70,19 @@ std::string Footprints(const ProcessFootprint& before, const ProcessFootprint& a
          Change(before.first_free_tls, after.first_free_tls);
 }
 
+// Loading and unloading zorvik.dll itself still costs Wine some 600 bytes of
+// committed memory a cycle (the toolkit's own load and unload costs nothing
+// measurable), not traced to the component; held below this bound so that a
+// loss of the size of a runtime pool or a session record still fails.
+constexpr uint64_t kModuleCycleSlackBytes = 1024;
+
 void ExpectNoGrowth(const ProcessFootprint& before, const ProcessFootprint& after,
-                    bool memory = true) {
+                    uint64_t extra_slack = 0) {
   EXPECT_EQ(before.handles, after.handles);
   EXPECT_EQ(before.first_free_tls, after.first_free_tls);
   EXPECT_EQ(before.committed_image, after.committed_image) << "a module stayed mapped";
-  if (memory) {
-    EXPECT_LE(after.private_bytes, before.private_bytes + kMemorySlackBytes);
-    EXPECT_LE(after.committed_private, before.committed_private + kMemorySlackBytes);
-  }
+  EXPECT_LE(after.private_bytes, before.private_bytes + kMemorySlackBytes + extra_slack);
+  EXPECT_LE(after.committed_private, before.committed_private + kMemorySlackBytes + extra_slack);
   EXPECT_FALSE(after.toolkit_loaded);
   EXPECT_EQ(0u, after.open_sessions);
 }
@@ -195,10 +199,7 @@ TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
   CoUninitialize();
   EXPECT_EQ(0u, failed);
   EXPECT_EQ(0u, left_loaded);
-  // zorvik.dll's statically linked C++ runtime keeps its emergency exception
-  // pool (about 73 KB) at every unload, as the toolkit simulator did before
-  // it gave it back: reported below, not yet held to the slack.
-  ExpectNoGrowth(before, after, false);
+  ExpectNoGrowth(before, after, cycles * kModuleCycleSlackBytes);
   ReportFigure("module churn", std::to_string(cycles) +
                                    " loads and unloads of zorvik.dll (and of KELMARTK.DLL), "
                                    "each with an object and a session, " +
