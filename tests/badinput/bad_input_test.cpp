@@ -17,6 +17,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device_description_file.h"
@@ -237,16 +238,26 @@ std::vector<Row> Table(DWORD closed) {
                     },
                     E_FAIL, kErrToolkitOpenFailure, Effect::kNeedsFreeLock});
   }
-  rows.push_back({"OpenScannerSession", "device name of 300 characters",
-                  [](const Objects& o, DWORD* e) {
-                    std::wstring name(300, L'x');
-                    DWORD handle = kUnwritten;
-                    const HRESULT result =
-                        o.scanner->OpenScannerSession(name.data(), 1, &handle, e);
-                    EXPECT_EQ(0u, handle);
-                    return result;
-                  },
-                  E_FAIL, kErrInvalidParameter});
+  // The device-name field holds 263 characters and the NUL: a longer name is
+  // refused before any session exists, one that fits is looked for.
+  for (const auto& [length, error, effect] :
+       {std::tuple{264, kErrInvalidParameter, Effect::kNothing},
+        std::tuple{300, kErrInvalidParameter, Effect::kNothing},
+        std::tuple{263, kErrScannerNotFound, Effect::kNeedsFreeLock}}) {
+    rows.push_back(
+        {"OpenScannerSession", "device name of " + std::to_string(length) + " characters",
+         [length = length](const Objects& o, DWORD* e) {
+           // A path, so that the lock's semaphore, named after the last
+           // component, stays within the platform's object-name limit.
+           std::wstring name = L"C:\\no\\such\\";
+           name.resize(length, L'x');
+           DWORD handle = kUnwritten;
+           const HRESULT result = o.scanner->OpenScannerSession(name.data(), 1, &handle, e);
+           EXPECT_EQ(0u, handle);
+           return result;
+         },
+         E_FAIL, static_cast<DWORD>(error), effect});
+  }
   rows.push_back({"OpenScannerSession", "no such device",
                   [](const Objects& o, DWORD* e) {
                     std::wstring name = L"C:\\no\\such\\scanner-device";
