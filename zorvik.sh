@@ -24,7 +24,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
 BUILD_TYPE="${ZORVIK_BUILD_TYPE:-Release}"
 
-PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest)
+PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest
+  clang libclang-rt-14-dev)
 
 install_packages() {
   local missing=()

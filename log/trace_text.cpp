@@ -21,9 +21,11 @@ void WriteTraceTime(std::ostream& out, const std::tm& time) {
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   char text[64];
-  std::snprintf(text, sizeof(text), "%s %s %02d %02d:%02d:%02d %d",
+  // The year is widened before 1900 is added: no clock value can overflow it.
+  std::snprintf(text, sizeof(text), "%s %s %02d %02d:%02d:%02d %lld",
                 NameOrQuery(kWeekdays, 7, time.tm_wday), NameOrQuery(kMonths, 12, time.tm_mon),
-                time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec, time.tm_year + 1900);
+                time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec,
+                static_cast<long long>(time.tm_year) + 1900);
   out << text;
 }
 
