@@ -1,0 +1,142 @@
+// Timing lock pairs alone, from two threads and from two processes. Every
+// contender owns its own lock object on one device name, as two sessions
+// do: the named semaphore excludes the processes, the module-wide (here:
+// process-wide) unnamed semaphore the threads.
+#include "lock_figures.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "bench_child.h"
+#include "scanner_lock.h"
+#include "stopwatch.h"
+#include "unique_resource.h"
+
+namespace zorvik::bench {
+namespace {
+
+constexpr char kDeviceName[] = "zorvik-bench-lock";
+constexpr int kUncontendedRuns = 5;
+constexpr int kUncontendedPairs = 5000;
+constexpr int kContendedPairs = 2000;
+constexpr DWORD kChildTimeoutMs = 120000;
+
+class PairTaker {
+ public:
+  virtual ~PairTaker() = default;
+  // One take and give-back; false when either fails.
+  virtual bool Pair() = 0;
+};
+
+class ScannerLockPairs : public PairTaker {
+ public:
+  explicit ScannerLockPairs(uint32_t type) : type_(type) {}
+  bool Pair() override { return lock_.Lock(type_, INFINITE) != 0 && lock_.Unlock() != 0; }
+
+ private:
+  const uint32_t type_;
+  CScannerLock lock_{kDeviceName};
+};
+
+// The bare equivalent of the lock's two semaphores.
+HANDLE ProcessWideSemaphore() {
+  static const UniqueHandle semaphore(CreateSemaphoreW(nullptr, 1, 1, nullptr));
+  return semaphore.get();
+}
+
+class BareSemaphorePairs : public PairTaker {
+ public:
+  bool Pair() override {
+    return WaitForMultipleObjects(2, handles_, TRUE, INFINITE) == WAIT_OBJECT_0 &&
+           ReleaseSemaphore(handles_[0], 1, nullptr) != 0 &&
+           ReleaseSemaphore(handles_[1], 1, nullptr) != 0;
+  }
+
+ private:
+  UniqueHandle named_{CreateSemaphoreA(nullptr, 1, 1, "zorvik-bench-bare-pair")};
+  HANDLE handles_[2] = {named_.get(), ProcessWideSemaphore()};
+};
+
+std::unique_ptr<PairTaker> MakeTaker(LockSubject subject) {
+  if (subject == LockSubject::kBareSemaphores) return std::make_unique<BareSemaphorePairs>();
+  return std::make_unique<ScannerLockPairs>(static_cast<uint32_t>(subject));
+}
+
+// Seconds for `pairs` pairs, negative when one failed.
+double TimePairs(PairTaker& taker, int pairs) {
+  bool failed = false;
+  const double start = NowSeconds();
+  for (int i = 0; i < pairs && !failed; ++i) failed = !taker.Pair();
+  const double seconds = NowSeconds() - start;
+  return failed ? -1.0 : seconds;
+}
+
+double TwoThreads(LockSubject subject) {
+  UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  double seconds[2] = {-1.0, -1.0};
+  std::thread threads[2];
+  for (int i = 0; i < 2; ++i)
+    threads[i] = std::thread([&, i] {
+      std::unique_ptr<PairTaker> taker = MakeTaker(subject);
+      WaitForSingleObject(go.get(), INFINITE);
+      seconds[i] = TimePairs(*taker, kContendedPairs);
+    });
+  const double start = NowSeconds();
+  SetEvent(go.get());
+  for (std::thread& thread : threads) thread.join();
+  const double wall = NowSeconds() - start;
+  if (seconds[0] < 0 || seconds[1] < 0) return -1.0;
+  return wall / (2 * kContendedPairs) * 1e6;
+}
+
+double TwoProcesses(LockSubject subject) {
+  const std::vector<double> seconds = RunChildrenTogether(
+      "lock-pairs", 2,
+      [subject](int) {
+        return std::vector<std::string>{std::to_string(static_cast<int>(subject))};
+      },
+      kChildTimeoutMs);
+  if (seconds[0] < 0 || seconds[1] < 0) return -1.0;
+  // Both started together; the later finisher gives the wall time.
+  return std::max(seconds[0], seconds[1]) / (2 * kContendedPairs) * 1e6;
+}
+
+const bool kRoleRegistered = RegisterBenchRole(
+    "lock-pairs", [](const std::vector<std::string>& args, const std::function<void()>& start) {
+      if (args.empty()) return -1.0;
+      std::unique_ptr<PairTaker> taker = MakeTaker(static_cast<LockSubject>(std::stoi(args[0])));
+      start();
+      return TimePairs(*taker, kContendedPairs);
+    });
+
+}  // namespace
+
+LockFigures MeasureLock(LockSubject subject) {
+  LockFigures figures;
+  {
+    std::unique_ptr<PairTaker> taker = MakeTaker(subject);
+    const double seconds =
+        SecondsPerCall(kUncontendedRuns, kUncontendedPairs, [&] { return taker->Pair(); });
+    figures.uncontended = seconds < 0 ? -1.0 : seconds * 1e6;
+  }
+  figures.two_threads = TwoThreads(subject);
+  figures.two_processes = TwoProcesses(subject);
+  return figures;
+}
+
+const char* LockSubjectName(LockSubject subject) {
+  switch (subject) {
+    case LockSubject::kProcessLock:
+      return "CScannerLock PROCESS";
+    case LockSubject::kThreadLock:
+      return "CScannerLock THREAD";
+    default:
+      return "bare semaphore pair (wait-all)";
+  }
+}
+
+}  // namespace zorvik::bench
