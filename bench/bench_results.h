@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host_memory.h"
@@ -31,13 +32,21 @@ inline constexpr size_t kChunkCount = sizeof(kChunkSizes) / sizeof(kChunkSizes[0
 struct PathFigures {
   const char* name = "";
   double lamp_us = -1.0;
+  double lamp_ratio = -1.0;      // to the kernel round trip, the median of per-run ratios
   bool logged_measured = false;  // only the component's paths are logged
   double logged_lamp_us = -1.0;
   bool reads_measured = false;
   double megabytes_per_second[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+  // To the path's yardstick (the toolkit in-apartment, the bare IStream
+  // across apartments), the median of per-run ratios.
+  double read_ratio[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
 };
 
 struct BenchResults {
+  // The host's load averages (1, 5, 15 minutes) when the run began and
+  // ended, as Linux reports them; empty where they cannot be read.
+  std::string load_at_start;
+  std::string load_at_end;
   // In order: toolkit direct, toolkit direct + SetIOHandle, scanner object,
   // COM in-apartment, COM across apartments (those that could be set up).
   std::vector<PathFigures> paths;
@@ -45,7 +54,7 @@ struct BenchResults {
   double memcpy_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
   double stream_across_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
   PageRead page;
-  LockFigures locks[3];
+  LockFigures locks[kLockSubjectCount];  // by LockSubject
   LogFigures log_one;
   LogFigures log_several;
   TracedText traced_text;

@@ -20,8 +20,7 @@ namespace zorvik::bench {
 namespace {
 
 constexpr char kDeviceName[] = "zorvik-bench-lock";
-constexpr int kUncontendedRuns = 5;
-constexpr int kUncontendedPairs = 5000;
+constexpr int kUncontendedPairs = 2000;
 constexpr int kContendedPairs = 2000;
 constexpr DWORD kChildTimeoutMs = 120000;
 
@@ -115,17 +114,31 @@ const bool kRoleRegistered = RegisterBenchRole(
 
 }  // namespace
 
-LockFigures MeasureLock(LockSubject subject) {
-  LockFigures figures;
-  {
-    std::unique_ptr<PairTaker> taker = MakeTaker(subject);
-    const double seconds =
-        SecondsPerCall(kUncontendedRuns, kUncontendedPairs, [&] { return taker->Pair(); });
-    figures.uncontended = seconds < 0 ? -1.0 : seconds * 1e6;
+void MeasureLocks(LockFigures (&figures)[kLockSubjectCount]) {
+  // [subject][situation][round]
+  std::vector<double> rounds[kLockSubjectCount][3];
+  for (int round = 0; round < kLockRounds; ++round) {
+    for (int s = 0; s < kLockSubjectCount; ++s) {
+      const LockSubject subject = static_cast<LockSubject>(s);
+      std::unique_ptr<PairTaker> taker = MakeTaker(subject);
+      const double seconds = TimePairs(*taker, kUncontendedPairs);
+      rounds[s][0].push_back(seconds < 0 ? -1.0 : seconds / kUncontendedPairs * 1e6);
+      taker.reset();
+      rounds[s][1].push_back(TwoThreads(subject));
+      rounds[s][2].push_back(TwoProcesses(subject));
+    }
   }
-  figures.two_threads = TwoThreads(subject);
-  figures.two_processes = TwoProcesses(subject);
-  return figures;
+  const int bare = static_cast<int>(LockSubject::kBareSemaphores);
+  for (int s = 0; s < kLockSubjectCount; ++s) {
+    double* values[3] = {&figures[s].uncontended, &figures[s].two_threads,
+                         &figures[s].two_processes};
+    double* ratios[3] = {&figures[s].uncontended_ratio, &figures[s].two_threads_ratio,
+                         &figures[s].two_processes_ratio};
+    for (int situation = 0; situation < 3; ++situation) {
+      *values[situation] = MedianOrFailed(rounds[s][situation]);
+      *ratios[situation] = MedianRatio(rounds[s][situation], rounds[bare][situation]);
+    }
+  }
 }
 
 const char* LockSubjectName(LockSubject subject) {

@@ -21,20 +21,14 @@ namespace {
 
 constexpr int kLampRuns = 3;
 constexpr int kLoggedLampCalls = 1000;
-constexpr int kTracedCalls = 1000;
-constexpr int kAppends = 2000;
+constexpr int kTracedCalls = 500;
+constexpr int kAppends = 1000;
 constexpr DWORD kChildTimeoutMs = 180000;
 constexpr char kTracedLabel[] = "zorvik::GetLampStatus";
 
 TracedText g_last_traced_text;
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-double MedianOf(const std::vector<double>& figures) {
-  for (double figure : figures)
-    if (figure < 0) return -1.0;
-  return Median(figures);
-}
 
 std::unique_ptr<BenchPath> MakeLoggedPath(LoggedPath path) {
   switch (path) {
@@ -164,30 +158,40 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
     UniqueHandle(CreateFileA(devices.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   }
-  DeleteFileA(log_file.c_str());
-  figures.traced_call = MedianOf(RunGroup(
-      "traced-calls", processes, [&](int i) { return std::vector<std::string>{devices[i]}; }));
-  // Opening and closing the session add a few texts; they are negligible
-  // beside the timed calls but are counted in the mean text length.
-  if (processes == 1) g_last_traced_text = ReadTracedText(log_file, kTracedCalls);
-  for (const std::string& device : devices) DeleteFileA(device.c_str());
-
-  const int text_bytes = g_last_traced_text.bytes_per_text > 0
-                             ? static_cast<int>(g_last_traced_text.bytes_per_text)
-                             : 100;
-  const struct {
-    const char* mode;
-    double* figure;
-  } appends[] = {{"locked", &figures.locked_append},
-                 {"reopened", &figures.reopened_append},
-                 {"plain", &figures.plain_append}};
-  for (const auto& append : appends) {
+  // The rounds alternate traced calls and each kind of bare append, so that
+  // the ratio of each round compares figures taken moments apart.
+  std::vector<double> traced, locked, reopened, plain, ratios;
+  for (int round = 0; round < kLogRounds; ++round) {
     DeleteFileA(log_file.c_str());
-    *append.figure = MedianOf(RunGroup("bare-appends", processes, [&](int) {
-      return std::vector<std::string>{append.mode, log_file, std::to_string(text_bytes)};
-    }));
+    traced.push_back(MedianOrFailed(RunGroup(
+        "traced-calls", processes, [&](int i) { return std::vector<std::string>{devices[i]}; })));
+    // Opening and closing the session add a few texts; they are negligible
+    // beside the timed calls but are counted in the mean text length.
+    if (processes == 1 && round == 0) g_last_traced_text = ReadTracedText(log_file, kTracedCalls);
+    const int text_bytes = g_last_traced_text.bytes_per_text > 0
+                               ? static_cast<int>(g_last_traced_text.bytes_per_text)
+                               : 100;
+    const struct {
+      const char* mode;
+      std::vector<double>* figures;
+    } appends[] = {{"locked", &locked}, {"reopened", &reopened}, {"plain", &plain}};
+    for (const auto& append : appends) {
+      DeleteFileA(log_file.c_str());
+      append.figures->push_back(MedianOrFailed(RunGroup("bare-appends", processes, [&](int) {
+        return std::vector<std::string>{append.mode, log_file, std::to_string(text_bytes)};
+      })));
+    }
+    ratios.push_back(traced.back() >= 0 && locked.back() > 0
+                         ? traced.back() / (kTextsPerTracedCall * locked.back())
+                         : -1.0);
   }
+  for (const std::string& device : devices) DeleteFileA(device.c_str());
   DeleteFileA(log_file.c_str());
+  figures.traced_call = MedianOrFailed(traced);
+  figures.locked_append = MedianOrFailed(locked);
+  figures.reopened_append = MedianOrFailed(reopened);
+  figures.plain_append = MedianOrFailed(plain);
+  figures.ratio = MedianOrFailed(ratios);
   return figures;
 }
 

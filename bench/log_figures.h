@@ -19,14 +19,21 @@ struct LogFigures {
   double traced_call = -1.0;      // us per traced GetLampStatus, median over the processes
   double locked_append = -1.0;    // us per bare append under the file's named semaphore
   double reopened_append = -1.0;  // the same, opening the semaphore for each append
-  double plain_append = -1.0;     // us per bare append without a semaphore
+  double plain_append = -1.0;
+  // Traced call / (texts per call x locked append), the median of the
+  // ratios of rounds that alternate the two.
+  double ratio = -1.0;  // us per bare append without a semaphore
 };
+
+// Rounds of the log measurement.
+constexpr int kLogRounds = 5;
 
 // Texts one traced call writes: its entry line and its exit line.
 constexpr int kTextsPerTracedCall = 2;
 
 // Runs `processes` processes at once, each making traced calls on a device of
-// its own, then as many doing the bare appends, all to `log_file`.
+// its own, then as many doing each kind of bare append, all to `log_file`;
+// several rounds of that.
 LogFigures MeasureLog(const std::string& log_file, int processes);
 
 // Log lines that name the traced call per call in the last single-process

@@ -24,8 +24,24 @@ namespace {
 constexpr int kRuns = 11;
 constexpr int kLampCallsPerRun = 20000;
 constexpr int kCrossApartmentLampCalls = 500;
-constexpr int kRoundTripsPerRun = 20000;
+constexpr int kRoundTripsPerRun = 5000;
 constexpr int kSeveralLogProcesses = 3;
+
+// Wine maps the Linux root to drive Z:, so the host's load can be read.
+std::string HostLoadAverage() {
+  char text[64] = {};
+  FILE* file = std::fopen("Z:\\proc\\loadavg", "r");
+  if (file == nullptr) return "";
+  const bool read = std::fgets(text, sizeof(text), file) != nullptr;
+  std::fclose(file);
+  if (!read) return "";
+  // The first three fields.
+  std::string load(text);
+  size_t end = 0;
+  for (int field = 0; field < 3 && end != std::string::npos; ++field)
+    end = load.find(' ', end + (field ? 1 : 0));
+  return load.substr(0, end);
+}
 
 void Progress(const char* what) { std::fprintf(stderr, "zorvik_bench: %s\n", what); }
 
@@ -35,38 +51,44 @@ struct PathMaker {
   bool across_apartments;  // calls are cross-apartment: fewer of them
 };
 
-// The figures of every run of one path, reduced to medians at the end.
+// The figures of every run of one path, in run order, reduced at the end.
 struct PathRuns {
   const char* name = nullptr;
   bool reads = false;
   bool failed = false;
   std::vector<double> lamp_us;
   std::vector<double> megabytes_per_second[kChunkCount];
+  // The yardstick measured right after each read of this path: memcpy after
+  // the toolkit's, the bare IStream across apartments after the proxy's.
+  std::vector<double> yardstick_mbps[kChunkCount];
 };
 
-double MedianOrFailed(const std::vector<double>& figures) {
-  for (double figure : figures)
-    if (figure < 0) return -1.0;
-  return figures.empty() ? -1.0 : Median(figures);
-}
-
-// One run of one path: its lamp calls, then one scan per chunk size.
-void MeasureOneRun(BenchPath& path, const PathMaker& maker, PathRuns& runs) {
+// One run of one path: its lamp calls, then one scan per chunk size, each
+// followed by the path's yardstick for the same chunk.
+void MeasureOneRun(BenchPath& path, const PathMaker& maker, bool is_toolkit, PathRuns& runs) {
   runs.name = path.Name();
   runs.reads = maker.reads;
   const int calls = maker.across_apartments ? kCrossApartmentLampCalls : kLampCallsPerRun;
   const double seconds = SecondsPerCall(1, calls, [&] { return path.LampStatus(); });
   runs.lamp_us.push_back(seconds < 0 ? -1.0 : seconds * 1e6);
   if (!maker.reads) return;
-  for (size_t i = 0; i < kChunkCount; ++i)
+  for (size_t i = 0; i < kChunkCount; ++i) {
+    const ChunkSize& chunk = kChunkSizes[i];
     runs.megabytes_per_second[i].push_back(
-        ReadScanMegabytesPerSecond(path, kChunkSizes[i].bytes, kChunkSizes[i].bytes_per_run, 1));
+        ReadScanMegabytesPerSecond(path, chunk.bytes, chunk.bytes_per_run, 1));
+    if (is_toolkit)
+      runs.yardstick_mbps[i].push_back(
+          MemcpyMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
+    if (maker.across_apartments)
+      runs.yardstick_mbps[i].push_back(
+          CrossApartmentStreamMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
+  }
 }
 
-// Sections 1 and 2 with logging off. The runs of the paths and yardsticks
-// are interleaved, so that a change in the machine's load during the run
-// reaches every figure alike. Each path holds the default device while it
-// is measured, so the paths are made and given back one after another.
+// Sections 1 and 2 with logging off. The runs of the paths and of the
+// kernel round trip are interleaved and every ratio is taken within a run.
+// Each path holds the default device while it is measured, so the paths are
+// made and given back one after another.
 bool MeasurePaths(BenchResults& results) {
   const PathMaker makers[] = {
       {MakeToolkitPath, true, false},
@@ -76,10 +98,13 @@ bool MeasurePaths(BenchResults& results) {
       {MakeCrossApartmentPath, true, true},
   };
   constexpr size_t kPathCount = sizeof(makers) / sizeof(makers[0]);
+  constexpr size_t kToolkit = 0, kAcross = kPathCount - 1;
   PathRuns runs[kPathCount];
-  std::vector<double> memcpy_runs[kChunkCount], stream_runs[kChunkCount];
+  std::vector<double> round_trip_us;
   for (int run = 0; run < kRuns; ++run) {
     std::fprintf(stderr, "zorvik_bench: call paths and reads, run %d of %d\n", run + 1, kRuns);
+    const double round_trip = KernelRoundTripSeconds(1, kRoundTripsPerRun);
+    round_trip_us.push_back(round_trip < 0 ? -1.0 : round_trip * 1e6);
     for (size_t p = 0; p < kPathCount; ++p) {
       if (runs[p].failed) continue;
       std::unique_ptr<BenchPath> path = makers[p].make();
@@ -87,39 +112,38 @@ bool MeasurePaths(BenchResults& results) {
         runs[p].failed = true;
         continue;
       }
-      MeasureOneRun(*path, makers[p], runs[p]);
-    }
-    for (size_t i = 0; i < kChunkCount; ++i) {
-      memcpy_runs[i].push_back(
-          MemcpyMegabytesPerSecond(kChunkSizes[i].bytes, kChunkSizes[i].bytes_per_run, 1));
-      stream_runs[i].push_back(CrossApartmentStreamMegabytesPerSecond(
-          kChunkSizes[i].bytes, kChunkSizes[i].bytes_per_run, 1));
+      MeasureOneRun(*path, makers[p], p == kToolkit, runs[p]);
     }
   }
+  results.round_trip_us = MedianOrFailed(round_trip_us);
   bool complete = true;
-  for (const PathRuns& path : runs) {
-    if (path.name == nullptr || path.failed) {
-      complete = false;
-      if (path.name == nullptr) continue;
-    }
+  for (size_t p = 0; p < kPathCount; ++p) {
+    const PathRuns& path = runs[p];
+    complete &= path.name != nullptr && !path.failed;
+    if (path.name == nullptr) continue;
     PathFigures figures;
     figures.name = path.name;
     figures.lamp_us = MedianOrFailed(path.lamp_us);
+    figures.lamp_ratio = MedianRatio(path.lamp_us, round_trip_us);
     figures.reads_measured = path.reads;
-    for (size_t i = 0; i < kChunkCount && path.reads; ++i)
+    for (size_t i = 0; i < kChunkCount && path.reads; ++i) {
       figures.megabytes_per_second[i] = MedianOrFailed(path.megabytes_per_second[i]);
+      // Across apartments the yardstick is the bare IStream; in-apartment
+      // the toolkit's own reads.
+      figures.read_ratio[i] =
+          p == kAcross
+              ? MedianRatio(path.megabytes_per_second[i], path.yardstick_mbps[i])
+              : MedianRatio(path.megabytes_per_second[i], runs[kToolkit].megabytes_per_second[i]);
+    }
     results.paths.push_back(figures);
   }
   for (size_t i = 0; i < kChunkCount; ++i) {
-    results.memcpy_mbps[i] = MedianOrFailed(memcpy_runs[i]);
-    results.stream_across_mbps[i] = MedianOrFailed(stream_runs[i]);
+    results.memcpy_mbps[i] = MedianOrFailed(runs[kToolkit].yardstick_mbps[i]);
+    results.stream_across_mbps[i] = MedianOrFailed(runs[kAcross].yardstick_mbps[i]);
   }
 
   Progress("whole page");
   if (std::unique_ptr<BenchPath> path = MakeComPath()) results.page = ReadWholePage(*path);
-  Progress("kernel round trip");
-  const double round_trip = KernelRoundTripSeconds(kRuns, kRoundTripsPerRun);
-  results.round_trip_us = round_trip < 0 ? -1.0 : round_trip * 1e6;
   return complete;
 }
 
@@ -162,16 +186,16 @@ int Run() {
                    apartment ? registration.Failure() : "CoInitializeEx failed");
     } else {
       BenchResults results;
+      results.load_at_start = HostLoadAverage();
       const bool complete = MeasurePaths(results);
       Progress("device lock");
-      for (LockSubject subject :
-           {LockSubject::kProcessLock, LockSubject::kThreadLock, LockSubject::kBareSemaphores})
-        results.locks[static_cast<int>(subject)] = MeasureLock(subject);
+      MeasureLocks(results.locks);
       Progress("session churn");
       results.churn = MeasureSessionChurn();
       Progress("host memory");
       results.host = MeasureHostMemory();
       MeasureLogging(results);
+      results.load_at_end = HostLoadAverage();
       PrintResults(results);
       status = complete ? 0 : 1;
     }
