@@ -174,10 +174,13 @@ void PrintLog(const BenchResults& results) {
               kTextsPerTracedCall, results.traced_text.lines_per_call);
   std::printf("   naming the call per call, %.0f bytes per text); goal: ratio at most 1.5\n\n",
               results.traced_text.bytes_per_text);
-  std::printf("%-24s %12s %12s %12s %12s %8s  %s\n", "", "traced call", "locked app.", "plain app.",
-              "2 x locked", "ratio", "goal");
+  std::printf("%-24s %12s %12s %12s %12s %12s %8s  %s\n", "", "traced call", "locked app.",
+              "reopened", "plain app.", "2 x locked", "ratio", "goal");
   PrintLogRow(results.log_one);
   PrintLogRow(results.log_several);
+  std::printf("%-24s", "one local time stamp");
+  Figure(results.log_one.local_time_us);
+  std::printf("   (std::time + localtime_s, as each trace entry line takes)\n");
   std::printf("   (figures: medians over the processes, then over %d rounds; ratio: the median\n",
               kLogRounds);
   std::printf("   of the rounds' ratios; \"locked app.\": wait on\n");

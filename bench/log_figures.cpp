@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -192,6 +193,12 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
   figures.reopened_append = MedianOrFailed(reopened);
   figures.plain_append = MedianOrFailed(plain);
   figures.ratio = MedianOrFailed(ratios);
+  const double local_time = SecondsPerCall(kLogRounds, kTracedCalls, [] {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm now{};
+    return localtime_s(&now, &seconds) == 0;
+  });
+  figures.local_time_us = local_time < 0 ? -1.0 : local_time * 1e6;
   return figures;
 }
 

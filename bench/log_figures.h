@@ -20,6 +20,7 @@ struct LogFigures {
   double locked_append = -1.0;    // us per bare append under the file's named semaphore
   double reopened_append = -1.0;  // the same, opening the semaphore for each append
   double plain_append = -1.0;
+  double local_time_us = -1.0;  // one std::time + localtime_s in this process
   // Traced call / (texts per call x locked append), the median of the
   // ratios of rounds that alternate the two.
   double ratio = -1.0;  // us per bare append without a semaphore
