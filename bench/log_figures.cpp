@@ -14,6 +14,7 @@
 
 #include "bench_child.h"
 #include "bench_path.h"
+#include "log_settings_scope.h"
 #include "stopwatch.h"
 #include "unique_resource.h"
 
@@ -159,13 +160,22 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
     UniqueHandle(CreateFileA(devices.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   }
-  // The rounds alternate traced calls and each kind of bare append, so that
-  // the ratio of each round compares figures taken moments apart.
-  std::vector<double> traced, locked, reopened, plain, ratios;
+  // The rounds alternate the same calls with logging off and on and each
+  // kind of bare append, so that the ratio of each round compares figures
+  // taken moments apart. The calls with logging off are the part of a traced
+  // call that is not logging (on a device file the simulated toolkit checks
+  // the file behind the handle on every selection).
+  std::vector<double> untraced, traced, locked, reopened, plain, ratios;
   for (int round = 0; round < kLogRounds; ++round) {
+    const auto calls_on_devices = [&](int i) { return std::vector<std::string>{devices[i]}; };
+    untraced.push_back(MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices)));
     DeleteFileA(log_file.c_str());
-    traced.push_back(MedianOrFailed(RunGroup(
-        "traced-calls", processes, [&](int i) { return std::vector<std::string>{devices[i]}; })));
+    {
+      LogSettingsScope logging_on(log_file);
+      traced.push_back(logging_on.written()
+                           ? MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices))
+                           : -1.0);
+    }
     // Opening and closing the session add a few texts; they are negligible
     // beside the timed calls but are counted in the mean text length.
     if (processes == 1 && round == 0) g_last_traced_text = ReadTracedText(log_file, kTracedCalls);
@@ -182,12 +192,14 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
         return std::vector<std::string>{append.mode, log_file, std::to_string(text_bytes)};
       })));
     }
-    ratios.push_back(traced.back() >= 0 && locked.back() > 0
-                         ? traced.back() / (kTextsPerTracedCall * locked.back())
+    const bool measured = traced.back() >= 0 && untraced.back() >= 0 && locked.back() > 0;
+    ratios.push_back(measured
+                         ? (traced.back() - untraced.back()) / (kTextsPerTracedCall * locked.back())
                          : -1.0);
   }
   for (const std::string& device : devices) DeleteFileA(device.c_str());
   DeleteFileA(log_file.c_str());
+  figures.untraced_call = MedianOrFailed(untraced);
   figures.traced_call = MedianOrFailed(traced);
   figures.locked_append = MedianOrFailed(locked);
   figures.reopened_append = MedianOrFailed(reopened);

@@ -151,24 +151,26 @@ bool MeasurePaths(BenchResults& results) {
 // registry; this process read its own settings (logging off) long before.
 void MeasureLogging(BenchResults& results) {
   const std::string log_file = TempFilePath("zorvik-bench.log");
-  LogSettingsScope settings(log_file);
-  if (!settings.written()) {
-    std::fprintf(stderr, "zorvik_bench: the log settings could not be written\n");
-    return;
-  }
   Progress("logging on");
-  const struct {
-    const char* name;
-    LoggedPath path;
-  } logged[] = {{"scanner object", LoggedPath::kScannerObject},
-                {"COM in-apartment", LoggedPath::kComInApartment},
-                {"COM across apartments", LoggedPath::kComAcrossApartments}};
-  for (PathFigures& path : results.paths)
-    for (const auto& candidate : logged)
-      if (path.name == std::string(candidate.name)) {
-        path.logged_measured = true;
-        path.logged_lamp_us = LoggedLampMicroseconds(candidate.path);
-      }
+  {
+    LogSettingsScope settings(log_file);
+    if (!settings.written()) {
+      std::fprintf(stderr, "zorvik_bench: the log settings could not be written\n");
+      return;
+    }
+    const struct {
+      const char* name;
+      LoggedPath path;
+    } logged[] = {{"scanner object", LoggedPath::kScannerObject},
+                  {"COM in-apartment", LoggedPath::kComInApartment},
+                  {"COM across apartments", LoggedPath::kComAcrossApartments}};
+    for (PathFigures& path : results.paths)
+      for (const auto& candidate : logged)
+        if (path.name == std::string(candidate.name)) {
+          path.logged_measured = true;
+          path.logged_lamp_us = LoggedLampMicroseconds(candidate.path);
+        }
+  }
   Progress("log");
   results.log_one = MeasureLog(log_file, 1);
   results.traced_text = LastTracedText();
