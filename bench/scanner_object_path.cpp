@@ -14,13 +14,14 @@ struct ScannerObjectHolder {
 
 class ScannerObjectPath : private ScannerObjectHolder, public SessionPath<zorvik> {
  public:
-  ScannerObjectPath() : SessionPath("scanner object", &object) {}
+  explicit ScannerObjectPath(const wchar_t* device)
+      : SessionPath("scanner object", &object, device) {}
 };
 
 }  // namespace
 
-std::unique_ptr<BenchPath> MakeScannerObjectPath() {
-  auto path = std::make_unique<ScannerObjectPath>();
+std::unique_ptr<BenchPath> MakeScannerObjectPath(const wchar_t* device) {
+  auto path = std::make_unique<ScannerObjectPath>(device);
   if (!path->Open()) return nullptr;
   return path;
 }

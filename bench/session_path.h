@@ -17,7 +17,8 @@ class SessionPath : public BenchPath {
   static constexpr WORD kThreadLock = 1;
   static constexpr DWORD kLockTimeoutMs = 5000;
 
-  SessionPath(const char* name, Scanner* scanner) : name_(name), scanner_(scanner) {}
+  SessionPath(const char* name, Scanner* scanner, const wchar_t* device = nullptr)
+      : name_(name), scanner_(scanner), device_(device) {}
   ~SessionPath() override {
     DWORD error = 0;
     if (locked_) scanner_->UnlockScanner(session_, &error);
@@ -29,7 +30,8 @@ class SessionPath : public BenchPath {
   // False, with the error code on stderr, when the session or lock fails.
   bool Open() {
     DWORD error = 0;
-    if (FAILED(scanner_->OpenScannerSession(nullptr, kUsb, &session_, &error))) {
+    if (FAILED(
+            scanner_->OpenScannerSession(const_cast<wchar_t*>(device_), kUsb, &session_, &error))) {
       std::fprintf(stderr, "zorvik_bench: %s: OpenScannerSession failed, error code %lu\n", name_,
                    error);
       return false;
@@ -62,10 +64,16 @@ class SessionPath : public BenchPath {
     DWORD error = 0;
     return SUCCEEDED(scanner_->StopScan(session_, &error));
   }
+  bool BufferInfo(const SCANNER_PARAMETERS& params, BUFFER_INFO* info) override {
+    SCANNER_PARAMETERS copy = params;
+    DWORD error = 0;
+    return SUCCEEDED(scanner_->GetBufferInfo(session_, &copy, info, &error));
+  }
 
  private:
   const char* name_;
   Scanner* scanner_;
+  const wchar_t* device_;
   DWORD session_ = 0;
   bool locked_ = false;
 };

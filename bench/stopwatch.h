@@ -24,6 +24,25 @@ inline double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
+// The median, or -1 when a figure is negative (a failed measurement) or
+// there is none.
+inline double MedianOrFailed(const std::vector<double>& figures) {
+  for (double figure : figures)
+    if (figure < 0) return -1.0;
+  return figures.empty() ? -1.0 : Median(figures);
+}
+
+// The median of the ratios of figures taken in the same run: a change in the
+// machine's load between runs moves both sides of each ratio alike.
+inline double MedianRatio(const std::vector<double>& values, const std::vector<double>& bases) {
+  std::vector<double> ratios;
+  for (size_t k = 0; k < values.size() && k < bases.size(); ++k) {
+    if (values[k] < 0 || bases[k] <= 0) return -1.0;
+    ratios.push_back(values[k] / bases[k]);
+  }
+  return ratios.empty() ? -1.0 : Median(ratios);
+}
+
 // The median over `runs` of what `run` returns (a figure of one run).
 template <typename Run>
 double MedianOfRuns(int runs, Run run) {

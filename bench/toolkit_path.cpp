@@ -11,6 +11,7 @@ namespace {
 
 class ToolkitPath : public BenchPath {
  public:
+  explicit ToolkitPath(bool select_each_call) : select_each_call_(select_each_call) {}
   bool Open() {
     if (!toolkit_.IsValid()) return false;
     // The null handle selects the simulator's built-in default device.
@@ -19,9 +20,12 @@ class ToolkitPath : public BenchPath {
   }
   ~ToolkitPath() override { toolkit_.ClearIOHandle(); }
 
-  const char* Name() const override { return "toolkit direct"; }
+  const char* Name() const override {
+    return select_each_call_ ? "toolkit direct + SetIOHandle" : "toolkit direct";
+  }
   bool LampStatus() override {
     uint8_t lamp = 0;
+    if (select_each_call_ && toolkit_.SetIOHandle(nullptr) == 0) return false;
     return toolkit_.GetLightStatus(&lamp) != 0;
   }
   bool StartScan(const SCANNER_PARAMETERS& params) override {
@@ -39,18 +43,22 @@ class ToolkitPath : public BenchPath {
   bool StopScan() override { return toolkit_.StopScan() != 0; }
 
  private:
+  const bool select_each_call_;
   CToolkitInterface toolkit_{kToolkitUsbIoType};
   TOOLKIT_ABILITY ability_{};
   TOOLKIT_SCAN_PARAMETER record_{};
 };
 
-}  // namespace
-
-std::unique_ptr<BenchPath> MakeToolkitPath() {
-  auto path = std::make_unique<ToolkitPath>();
+std::unique_ptr<BenchPath> MakeToolkit(bool select_each_call) {
+  auto path = std::make_unique<ToolkitPath>(select_each_call);
   if (path->Open()) return path;
   std::fprintf(stderr, "zorvik_bench: the toolkit KELMARTK.DLL could not be set up\n");
   return nullptr;
 }
+
+}  // namespace
+
+std::unique_ptr<BenchPath> MakeToolkitPath() { return MakeToolkit(false); }
+std::unique_ptr<BenchPath> MakeToolkitSelectingPath() { return MakeToolkit(true); }
 
 }  // namespace zorvik::bench

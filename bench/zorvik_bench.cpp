@@ -1,13 +1,21 @@
-// zorvik_bench: times the component against the toolkit it drives and prints
-// the figures side by side with their ratios. Run it under Wine from the
-// build's bin folder (./zorvik.sh bench); logging must be off.
+// zorvik_bench: times the component against the best it could be (the
+// toolkit it drives, bare kernel objects, the platform's own marshalling)
+// and prints the figures side by side with their ratios. Run it under Wine
+// from the build's bin folder (./zorvik.sh bench). It starts copies of
+// itself for the figures that need a second process.
+#include <objbase.h>
+
 #include <cstdio>
 #include <functional>
-#include <vector>
+#include <string>
 
+#include "bench_child.h"
 #include "bench_path.h"
+#include "bench_results.h"
+#include "component_registration.h"
+#include "filling_stream.h"
 #include "kernel_round_trip.h"
-#include "read_throughput.h"
+#include "log_settings_scope.h"
 #include "stopwatch.h"
 
 namespace zorvik::bench {
@@ -15,115 +23,194 @@ namespace {
 
 constexpr int kRuns = 11;
 constexpr int kLampCallsPerRun = 20000;
-constexpr int kRoundTripsPerRun = 20000;
-constexpr int kReadRuns = 11;
+constexpr int kCrossApartmentLampCalls = 500;
+constexpr int kRoundTripsPerRun = 5000;
+constexpr int kSeveralLogProcesses = 3;
 
-struct ChunkSize {
-  const char* label;
-  uint32_t bytes;
-  uint64_t bytes_per_run;
+// Wine maps the Linux root to drive Z:, so the host's load can be read.
+std::string HostLoadAverage() {
+  char text[64] = {};
+  FILE* file = std::fopen("Z:\\proc\\loadavg", "r");
+  if (file == nullptr) return "";
+  const bool read = std::fgets(text, sizeof(text), file) != nullptr;
+  std::fclose(file);
+  if (!read) return "";
+  // The first three fields.
+  std::string load(text);
+  size_t end = 0;
+  for (int field = 0; field < 3 && end != std::string::npos; ++field)
+    end = load.find(' ', end + (field ? 1 : 0));
+  return load.substr(0, end);
+}
+
+void Progress(const char* what) { std::fprintf(stderr, "zorvik_bench: %s\n", what); }
+
+struct PathMaker {
+  std::function<std::unique_ptr<BenchPath>()> make;
+  bool reads;              // also measure ReadScan throughput
+  bool across_apartments;  // calls are cross-apartment: fewer of them
 };
-constexpr uint32_t kMiB = 1024 * 1024;
-const ChunkSize kChunkSizes[] = {
-    {"4 KiB", 4096, 16ull * kMiB},
-    {"64 KiB", 64 * 1024, 16ull * kMiB},
-    {"1 MiB", kMiB, 32ull * kMiB},
-    {"16 MiB", 16 * kMiB, 64ull * kMiB},
-};
-constexpr size_t kChunkCount = sizeof(kChunkSizes) / sizeof(kChunkSizes[0]);
 
-// The figures of one path; negative where a measurement failed.
-struct PathFigures {
-  const char* name = "";
-  double lamp_seconds = -1.0;
-  double megabytes_per_second[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+// The figures of every run of one path, in run order, reduced at the end.
+struct PathRuns {
+  const char* name = nullptr;
+  bool reads = false;
+  bool failed = false;
+  std::vector<double> lamp_us;
+  std::vector<double> megabytes_per_second[kChunkCount];
+  // The yardstick measured right after each read of this path: memcpy after
+  // the toolkit's, the bare IStream across apartments after the proxy's.
+  std::vector<double> yardstick_mbps[kChunkCount];
 };
 
-PathFigures Measure(BenchPath& path) {
-  PathFigures figures;
-  figures.name = path.Name();
-  figures.lamp_seconds = SecondsPerCall(kRuns, kLampCallsPerRun, [&] { return path.LampStatus(); });
-  for (size_t i = 0; i < kChunkCount; ++i)
-    figures.megabytes_per_second[i] = ReadScanMegabytesPerSecond(
-        path, kChunkSizes[i].bytes, kChunkSizes[i].bytes_per_run, kReadRuns);
-  return figures;
-}
-
-void PrintFigure(double value, const char* format) {
-  if (value < 0)
-    std::printf("%12s", "failed");
-  else
-    std::printf(format, value);
-}
-
-void PrintRatio(double value, double base) {
-  if (value < 0 || base <= 0)
-    std::printf("%9s", "-");
-  else
-    std::printf("%9.4f", value / base);
-}
-
-void PrintCallPath(const std::vector<PathFigures>& paths, double round_trip_seconds) {
-  std::printf("1. Call path: one GetLampStatus with the lock held, logging off\n");
-  std::printf("   (goal: device call / kernel round trip at most 0.01)\n\n");
-  std::printf("%-44s %12s %9s\n", "", "us/call", "ratio");
-  for (const PathFigures& path : paths) {
-    std::printf("%-44s ", path.name);
-    PrintFigure(path.lamp_seconds * 1e6, "%12.4f");
-    PrintRatio(path.lamp_seconds, round_trip_seconds);
-    std::printf("\n");
-  }
-  std::printf("%-44s ", "kernel round trip (named semaphore)");
-  PrintFigure(round_trip_seconds * 1e6, "%12.4f");
-  std::printf("%9s\n\n", "1");
-}
-
-void PrintThroughput(const std::vector<PathFigures>& paths, const double* memcpy_figures) {
-  std::printf("2. ReadScan throughput in MB/s (ratio to the toolkit direct figure)\n");
-  std::printf("   (goal: at least 0.99 at 64 KiB and above)\n\n");
-  std::printf("%-8s", "chunk");
-  for (const PathFigures& path : paths) std::printf(" %21s", path.name);
-  std::printf(" %21s\n", "memcpy");
-  const double* base = paths.empty() ? memcpy_figures : paths.front().megabytes_per_second;
+// One run of one path: its lamp calls, then one scan per chunk size, each
+// followed by the path's yardstick for the same chunk.
+void MeasureOneRun(BenchPath& path, const PathMaker& maker, bool is_toolkit, PathRuns& runs) {
+  runs.name = path.Name();
+  runs.reads = maker.reads;
+  const int calls = maker.across_apartments ? kCrossApartmentLampCalls : kLampCallsPerRun;
+  const double seconds = SecondsPerCall(1, calls, [&] { return path.LampStatus(); });
+  runs.lamp_us.push_back(seconds < 0 ? -1.0 : seconds * 1e6);
+  if (!maker.reads) return;
   for (size_t i = 0; i < kChunkCount; ++i) {
-    std::printf("%-8s", kChunkSizes[i].label);
-    for (const PathFigures& path : paths) {
-      PrintFigure(path.megabytes_per_second[i], " %12.1f");
-      PrintRatio(path.megabytes_per_second[i], base[i]);
-    }
-    PrintFigure(memcpy_figures[i], " %12.1f");
-    PrintRatio(memcpy_figures[i], base[i]);
-    std::printf("\n");
+    const ChunkSize& chunk = kChunkSizes[i];
+    runs.megabytes_per_second[i].push_back(
+        ReadScanMegabytesPerSecond(path, chunk.bytes, chunk.bytes_per_run, 1));
+    if (is_toolkit)
+      runs.yardstick_mbps[i].push_back(
+          MemcpyMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
+    if (maker.across_apartments)
+      runs.yardstick_mbps[i].push_back(
+          CrossApartmentStreamMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
   }
+}
+
+// Sections 1 and 2 with logging off. The runs of the paths and of the
+// kernel round trip are interleaved and every ratio is taken within a run.
+// Each path holds the default device while it is measured, so the paths are
+// made and given back one after another.
+bool MeasurePaths(BenchResults& results) {
+  const PathMaker makers[] = {
+      {MakeToolkitPath, true, false},
+      {MakeToolkitSelectingPath, false, false},
+      {[] { return MakeScannerObjectPath(); }, true, false},
+      {MakeComPath, true, false},
+      {MakeCrossApartmentPath, true, true},
+  };
+  constexpr size_t kPathCount = sizeof(makers) / sizeof(makers[0]);
+  constexpr size_t kToolkit = 0, kAcross = kPathCount - 1;
+  PathRuns runs[kPathCount];
+  std::vector<double> round_trip_us;
+  for (int run = 0; run < kRuns; ++run) {
+    std::fprintf(stderr, "zorvik_bench: call paths and reads, run %d of %d\n", run + 1, kRuns);
+    const double round_trip = KernelRoundTripSeconds(1, kRoundTripsPerRun);
+    round_trip_us.push_back(round_trip < 0 ? -1.0 : round_trip * 1e6);
+    for (size_t p = 0; p < kPathCount; ++p) {
+      if (runs[p].failed) continue;
+      std::unique_ptr<BenchPath> path = makers[p].make();
+      if (!path) {
+        runs[p].failed = true;
+        continue;
+      }
+      MeasureOneRun(*path, makers[p], p == kToolkit, runs[p]);
+    }
+  }
+  results.round_trip_us = MedianOrFailed(round_trip_us);
+  bool complete = true;
+  for (size_t p = 0; p < kPathCount; ++p) {
+    const PathRuns& path = runs[p];
+    complete &= path.name != nullptr && !path.failed;
+    if (path.name == nullptr) continue;
+    PathFigures figures;
+    figures.name = path.name;
+    figures.lamp_us = MedianOrFailed(path.lamp_us);
+    figures.lamp_ratio = MedianRatio(path.lamp_us, round_trip_us);
+    figures.reads_measured = path.reads;
+    for (size_t i = 0; i < kChunkCount && path.reads; ++i) {
+      figures.megabytes_per_second[i] = MedianOrFailed(path.megabytes_per_second[i]);
+      // Across apartments the yardstick is the bare IStream; in-apartment
+      // the toolkit's own reads.
+      figures.read_ratio[i] =
+          p == kAcross
+              ? MedianRatio(path.megabytes_per_second[i], path.yardstick_mbps[i])
+              : MedianRatio(path.megabytes_per_second[i], runs[kToolkit].megabytes_per_second[i]);
+    }
+    results.paths.push_back(figures);
+  }
+  for (size_t i = 0; i < kChunkCount; ++i) {
+    results.memcpy_mbps[i] = MedianOrFailed(runs[kToolkit].yardstick_mbps[i]);
+    results.stream_across_mbps[i] = MedianOrFailed(runs[kAcross].yardstick_mbps[i]);
+  }
+
+  Progress("whole page");
+  if (std::unique_ptr<BenchPath> path = MakeComPath()) results.page = ReadWholePage(*path);
+  return complete;
+}
+
+// The logging figures, from children started while the settings are in the
+// registry; this process read its own settings (logging off) long before.
+void MeasureLogging(BenchResults& results) {
+  const std::string log_file = TempFilePath("zorvik-bench.log");
+  Progress("logging on");
+  {
+    LogSettingsScope settings(log_file);
+    if (!settings.written()) {
+      std::fprintf(stderr, "zorvik_bench: the log settings could not be written\n");
+      return;
+    }
+    const struct {
+      const char* name;
+      LoggedPath path;
+    } logged[] = {{"scanner object", LoggedPath::kScannerObject},
+                  {"COM in-apartment", LoggedPath::kComInApartment},
+                  {"COM across apartments", LoggedPath::kComAcrossApartments}};
+    for (PathFigures& path : results.paths)
+      for (const auto& candidate : logged)
+        if (path.name == std::string(candidate.name)) {
+          path.logged_measured = true;
+          path.logged_lamp_us = LoggedLampMicroseconds(candidate.path);
+        }
+  }
+  Progress("log");
+  results.log_one = MeasureLog(log_file, 1);
+  results.traced_text = LastTracedText();
+  results.log_several = MeasureLog(log_file, kSeveralLogProcesses);
+  DeleteFileA(log_file.c_str());
 }
 
 int Run() {
-  // Each path holds the default device while it is measured, so they are
-  // made and given back one after the other.
-  const std::function<std::unique_ptr<BenchPath>()> makers[] = {MakeToolkitPath,
-                                                                MakeScannerObjectPath, MakeComPath};
-  std::vector<PathFigures> paths;
-  bool complete = true;
-  for (const auto& make : makers) {
-    std::unique_ptr<BenchPath> path = make();
-    if (!path) {
-      complete = false;
-      continue;
+  const bool apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  int status = 1;
+  {
+    ComponentRegistration registration;
+    if (!apartment || registration.Failure() != nullptr) {
+      std::fprintf(stderr, "zorvik_bench: %s\n",
+                   apartment ? registration.Failure() : "CoInitializeEx failed");
+    } else {
+      BenchResults results;
+      results.load_at_start = HostLoadAverage();
+      const bool complete = MeasurePaths(results);
+      Progress("device lock");
+      MeasureLocks(results.locks);
+      Progress("session churn");
+      results.churn = MeasureSessionChurn();
+      Progress("host memory");
+      results.host = MeasureHostMemory();
+      MeasureLogging(results);
+      results.load_at_end = HostLoadAverage();
+      PrintResults(results);
+      status = complete ? 0 : 1;
     }
-    paths.push_back(Measure(*path));
   }
-  const double round_trip = KernelRoundTripSeconds(kRuns, kRoundTripsPerRun);
-  double memcpy_figures[kChunkCount];
-  for (size_t i = 0; i < kChunkCount; ++i)
-    memcpy_figures[i] =
-        MemcpyMegabytesPerSecond(kChunkSizes[i].bytes, kChunkSizes[i].bytes_per_run, kReadRuns);
-
-  PrintCallPath(paths, round_trip);
-  PrintThroughput(paths, memcpy_figures);
-  return complete ? 0 : 1;
+  if (apartment) CoUninitialize();
+  return status;
 }
 
 }  // namespace
 }  // namespace zorvik::bench
 
-int main() { return zorvik::bench::Run(); }
+int main(int argc, char** argv) {
+  int exit_code = 0;
+  if (zorvik::bench::RunBenchRoleIfAsked(argc, argv, &exit_code)) return exit_code;
+  return zorvik::bench::Run();
+}

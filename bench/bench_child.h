@@ -1,0 +1,61 @@
+// Second processes of the benchmark program: it starts itself again with a
+// role, lets a group of such children set up, starts their timed parts
+// together, and collects the one figure each of them measures.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "unique_resource.h"
+
+namespace zorvik::bench {
+
+// What a role does in the child. `args` are the role's own arguments;
+// `start` must be called once the untimed set-up is done and returns when
+// the whole group may begin. Returns the figure, negative on failure.
+using BenchRole =
+    std::function<double(const std::vector<std::string>& args, const std::function<void()>& start)>;
+
+// Runs the role named on the command line, if any, and stores its exit code.
+// False when this process is not a child.
+bool RunBenchRoleIfAsked(int argc, char** argv, int* exit_code);
+
+// Registers a role under `name`, before main runs.
+bool RegisterBenchRole(const char* name, BenchRole role);
+
+// Starts `count` children of role `role` (child i gets `args_of(i)`), starts
+// their timed parts at the same moment and waits at most `timeout_ms` for
+// all. The figures in child order; a child that failed or timed out gives -1.
+std::vector<double> RunChildrenTogether(const char* role, int count,
+                                        const std::function<std::vector<std::string>(int)>& args_of,
+                                        DWORD timeout_ms);
+
+// The program's own folder, ending in a backslash.
+std::wstring ProgramFolder();
+
+// The temporary folder (ending in a backslash) plus `name`.
+std::string TempFilePath(const std::string& name);
+
+// A process started from `command_line`, killed on destruction if it still
+// runs.
+class StartedProcess {
+ public:
+  explicit StartedProcess(std::wstring command_line);
+  ~StartedProcess();
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+
+  bool started() const { return process_.valid(); }
+  HANDLE handle() const { return process_.get(); }
+  // The exit code, or -1 when the process did not end within `timeout_ms`
+  // (it is then killed).
+  int Wait(DWORD timeout_ms);
+
+ private:
+  UniqueHandle process_;
+};
+
+}  // namespace zorvik::bench

@@ -1,0 +1,67 @@
+// Every figure of one benchmark run, gathered first and printed afterwards
+// (the logging figures come from children started at the end of the run).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host_memory.h"
+#include "lock_figures.h"
+#include "log_figures.h"
+#include "read_throughput.h"
+#include "session_churn.h"
+
+namespace zorvik::bench {
+
+struct ChunkSize {
+  const char* label;
+  uint32_t bytes;
+  uint64_t bytes_per_run;
+};
+inline constexpr uint32_t kMiB = 1024 * 1024;
+inline constexpr ChunkSize kChunkSizes[] = {
+    {"4 KiB", 4096, 16ull * kMiB},
+    {"64 KiB", 64 * 1024, 16ull * kMiB},
+    {"1 MiB", kMiB, 32ull * kMiB},
+    {"16 MiB", 16 * kMiB, 64ull * kMiB},
+};
+inline constexpr size_t kChunkCount = sizeof(kChunkSizes) / sizeof(kChunkSizes[0]);
+
+// The figures of one path; negative where a measurement failed or was not made.
+struct PathFigures {
+  const char* name = "";
+  double lamp_us = -1.0;
+  double lamp_ratio = -1.0;      // to the kernel round trip, the median of per-run ratios
+  bool logged_measured = false;  // only the component's paths are logged
+  double logged_lamp_us = -1.0;
+  bool reads_measured = false;
+  double megabytes_per_second[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+  // To the path's yardstick (the toolkit in-apartment, the bare IStream
+  // across apartments), the median of per-run ratios.
+  double read_ratio[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+};
+
+struct BenchResults {
+  // The host's load averages (1, 5, 15 minutes) when the run began and
+  // ended, as Linux reports them; empty where they cannot be read.
+  std::string load_at_start;
+  std::string load_at_end;
+  // In order: toolkit direct, toolkit direct + SetIOHandle, scanner object,
+  // COM in-apartment, COM across apartments (those that could be set up).
+  std::vector<PathFigures> paths;
+  double round_trip_us = -1.0;
+  double memcpy_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+  double stream_across_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+  PageRead page;
+  LockFigures locks[kLockSubjectCount];  // by LockSubject
+  LogFigures log_one;
+  LogFigures log_several;
+  TracedText traced_text;
+  ChurnFigures churn;
+  HostMemory host;
+};
+
+void PrintResults(const BenchResults& results);
+
+}  // namespace zorvik::bench
