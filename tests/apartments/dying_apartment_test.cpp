@@ -63,6 +63,17 @@ bool ParseOrder(const std::wstring& text, RoundOrder* order) {
   return order->rounds > 0;
 }
 
+// What every role begins with: its order, and the multithreaded apartment its
+// main thread works in.
+struct RoleStart {
+  explicit RoleStart(const std::wstring& argument) : parsed(ParseOrder(argument, &order)) {}
+  bool ok() const { return parsed && apartment.ok(); }
+
+  RoundOrder order;
+  bool parsed;
+  test::ScopedApartment apartment{COINIT_MULTITHREADED};
+};
+
 std::string HexResult(HRESULT result) {
   char text[16];
   std::snprintf(text, sizeof(text), "0x%08lx", static_cast<unsigned long>(result));
@@ -141,10 +152,9 @@ bool LockFreeForAnotherThread(IScanner* scanner, DWORD session) {
 // device: the session is still open and its lock still held by the thread
 // that is gone. Closing every open of the session gives the device back.
 ZORVIK_CHILD_ROLE(proxy_after_apartment_left) {
-  RoundOrder order;
-  CHILD_CHECK(ParseOrder(argument, &order));
-  test::ScopedApartment apartment(COINIT_MULTITHREADED);
-  CHILD_CHECK(apartment.ok());
+  const RoleStart start(argument);
+  CHILD_CHECK(start.ok());
+  const RoundOrder& order = start.order;
 
   std::map<HRESULT, int> after_leaving;
   int lock_still_held = 0, same_session = 0;
@@ -274,10 +284,9 @@ std::shared_ptr<WaitingLock> StartWaitingLock(ComPtr<IScanner> proxy, DWORD sess
 // be had), the worker then leaves, the same proxy called again fails, and
 // the holder's lock is the same as before.
 ZORVIK_CHILD_ROLE(call_in_flight_when_apartment_leaves) {
-  RoundOrder order;
-  CHILD_CHECK(ParseOrder(argument, &order));
-  test::ScopedApartment apartment(COINIT_MULTITHREADED);
-  CHILD_CHECK(apartment.ok());
+  const RoleStart start(argument);
+  CHILD_CHECK(start.ok());
+  const RoundOrder& order = start.order;
   HeldDevice holder(order.device);
   CHILD_CHECK(holder.held());
   const DWORD session = holder.session();
@@ -335,14 +344,14 @@ bool RunningOnWine() {
 }
 
 // A second call queued behind the one in flight when the worker leaves its
-// apartment is never served. Windows answers it with an error as COM leaves
-// the apartment; Wine 8 never answers it, and its caller waits for ever.
+// apartment is never served by it. Windows' CoUninitialize still dispatches
+// what is pending, so the caller gets an answer there; Wine 8 never answers
+// it, and its caller waits for ever.
 // Checked once (the caller's thread stays blocked until the process ends).
 ZORVIK_CHILD_ROLE(call_queued_when_apartment_leaves) {
-  RoundOrder order;
-  CHILD_CHECK(ParseOrder(argument, &order));
-  test::ScopedApartment apartment(COINIT_MULTITHREADED);
-  CHILD_CHECK(apartment.ok());
+  const RoleStart start(argument);
+  CHILD_CHECK(start.ok());
+  const RoundOrder& order = start.order;
   HeldDevice holder(order.device);
   CHILD_CHECK(holder.held());
   const DWORD session = holder.session();
