@@ -31,8 +31,10 @@ bool IsProcessRunning(const ProcessIdentity& identity) {
   const UniqueHandle process(
       OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, identity.process_id));
   if (!process) {
-    // A process that exists but may not be opened by this account is alive.
-    return GetLastError() == ERROR_ACCESS_DENIED;
+    // No process has this ID any more. Any other refusal (access denied to
+    // another account's process, say) leaves the holder alone: waiting out a
+    // time-out is better than a second owner.
+    return GetLastError() != ERROR_INVALID_PARAMETER;
   }
   // An exited process stays openable while anyone holds a handle to it; its
   // object is signalled then. The exit code test covers a handle without

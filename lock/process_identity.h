@@ -19,8 +19,8 @@ ProcessIdentity CurrentProcessIdentity();
 
 // False only when the process is known to have ended: no process has the ID
 // any more, the process with the ID has exited, or it was created at another
-// time (the ID was reused). A process that cannot be queried (access denied)
-// counts as running, so a live holder is never robbed of the device.
+// time (the ID was reused). A process that cannot be opened for another
+// reason counts as running, so a live holder is never robbed of the device.
 bool IsProcessRunning(const ProcessIdentity& identity);
 
 }  // namespace zorvik

@@ -235,10 +235,15 @@ TEST(ProcessIdentity, RunningOnlyForTheSameLiveProcess) {
   EXPECT_FALSE(IsProcessRunning({self.process_id, self.creation_time ^ 1}));
   EXPECT_FALSE(IsProcessRunning({}));
 
-  ChildProcess child("hold_lock_until_killed", L"X");
-  ASSERT_TRUE(child.started());
-  ASSERT_NE(-1, child.Wait(kPatience));
-  EXPECT_FALSE(IsProcessRunning({child.id(), 0}));
+  DWORD gone_id = 0;
+  {
+    ChildProcess child("hold_lock_until_killed", L"X");
+    ASSERT_TRUE(child.started());
+    ASSERT_NE(-1, child.Wait(kPatience));
+    EXPECT_FALSE(IsProcessRunning({child.id(), 0})) << "ended, still open through our handle";
+    gone_id = child.id();
+  }
+  EXPECT_FALSE(IsProcessRunning({gone_id, 0})) << "ended, no handle left";
 }
 
 }  // namespace
