@@ -72,12 +72,19 @@ ZORVIK_CHILD_ROLE(hold_guard_until_killed) {
   return 0;
 }
 
+// The named event reset, whether it is new or a previous holder set it.
+UniqueHandle UnsignalledEvent(const std::wstring& name) {
+  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+  if (event) ResetEvent(event.get());
+  return event;
+}
+
 // A child holding the device through `role`, started and waited for.
 class HolderProcess {
  public:
   HolderProcess(const char* role, wchar_t what, const std::string& device)
       : argument_(HolderArgument(what, device)),
-        held_(CreateEventW(nullptr, TRUE, FALSE, EventName(argument_.substr(1), L"-held").c_str())),
+        held_(UnsignalledEvent(EventName(argument_.substr(1), L"-held"))),
         child_(role, argument_) {}
 
   bool Holds() {
@@ -175,12 +182,18 @@ TEST(HolderTakeover, WaiterAlreadyWaitingGetsTheDeviceWhenTheHolderDies) {
   EXPECT_TRUE(lock.Unlock());
 }
 
+// Neither by a waiter that only sees it holding the device, nor by one that
+// finds the record's guard abandoned by a process that died while looking.
 TEST(HolderTakeover, RunningHolderInAnotherProcessIsNeverTakenOver) {
   const std::string device = test::UniqueDeviceName("alive");
   HolderProcess holder("hold_lock_until_killed", L'T', device);
   ASSERT_TRUE(holder.Holds());
 
   CScannerLock lock(device.c_str());
+  HolderProcess looker("hold_guard_until_killed", L'G', device);
+  ASSERT_TRUE(looker.Holds());
+  looker.child().Kill();
+
   const size_t log_start = test::LogFileSize();
   EXPECT_EQ(0, lock.Lock(kLockTypeThread, 600)) << "several wait slices, each checking the holder";
   const std::string lines = test::DetailLinesSince(log_start);
