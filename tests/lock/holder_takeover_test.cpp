@@ -13,18 +13,14 @@
 namespace zorvik {
 namespace {
 
+using test::Hex;
+
 using test::ChildProcess;
 using test::EventName;
 using test::Narrow;
 using test::Widen;
 
 constexpr DWORD kPatience = 10000;
-
-std::string Hex(DWORD value) {
-  char text[16];
-  snprintf(text, sizeof(text), "%lx", static_cast<unsigned long>(value));
-  return text;
-}
 
 // The argument of the holder roles: one letter saying what to hold, then the
 // device name.

@@ -21,6 +21,9 @@ std::string UniqueDeviceName(const char* tag);
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
 
+// An ID as the lock's log lines print it: lower-case hexadecimal.
+std::string Hex(DWORD value);
+
 // The name of an event that a test and its child share for `device`.
 std::wstring EventName(const std::wstring& device, const wchar_t* what);
 
