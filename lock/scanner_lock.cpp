@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include "call_trace.h"
+#include "ended_holder.h"
 #include "logger.h"
 #include "module_semaphore.h"
 
@@ -19,6 +20,12 @@ constexpr char kDeviceSemaphoreSddl[] =
     "PU)(A;OICI;GA;;;BU)";
 
 constexpr DWORD kLockLogAttribute = LOG_ATTR_LOCK | LOG_ATTR_DETAIL;
+
+// How long a waiter waits before it looks for an ended holder again.
+constexpr DWORD kWaitSliceMs = 100;
+// The owner record's guard is held only for a few instructions; this bound
+// only matters if something is badly wrong.
+constexpr DWORD kReleaseGuardPatienceMs = 2000;
 
 const char* LockTypeName(uint32_t lock_type) {
   return lock_type == kLockTypeProcess ? "PROCESS" : "THREAD";
@@ -60,8 +67,14 @@ CScannerLock::CScannerLock(const char* device_name) {
   device_semaphore_.reset(CreateSemaphoreA(&attributes, 1, 1, name_.c_str()));
   trace = TraceResultFromLastError();
 
+  if (!name_.empty()) {
+    owner_record_ = std::make_unique<LockOwnerRecord>(name_, &attributes);
+    if (!owner_record_->valid()) owner_record_.reset();
+  }
+
   wait_handles_[0] = device_semaphore_.get();
   wait_handles_[1] = ModuleLockSemaphore();
+  wait_handles_[2] = owner_record_ ? owner_record_->guard() : nullptr;
 }
 
 CScannerLock::~CScannerLock() {
@@ -107,8 +120,7 @@ int CScannerLock::Lock(uint32_t lock_type, uint32_t timeout_ms) {
 
   // The wait happens outside the guard, so that Unlock and the IsLocked tests
   // of other threads are never blocked by a waiting thread.
-  const DWORD wait = WaitForMultipleObjects(2, wait_handles_, TRUE, timeout_ms);
-  if (wait != WAIT_OBJECT_0 && wait != WAIT_OBJECT_0 + 1) {
+  if (!WaitForSemaphores(timeout_ms, log)) {
     log.WriteLine("ERROR:  Lock wait failed");
     return 0;
   }
@@ -156,7 +168,52 @@ int CScannerLock::Unlock() {
   return released ? 1 : 0;
 }
 
+bool CScannerLock::WaitForSemaphores(uint32_t timeout_ms, CLogger& log) {
+  if (!owner_record_) {
+    const DWORD wait = WaitForMultipleObjects(2, wait_handles_, TRUE, timeout_ms);
+    return wait == WAIT_OBJECT_0 || wait == WAIT_OBJECT_0 + 1;
+  }
+
+  // The guard is taken in the same wait-all as the semaphores, so the record
+  // is always written by the process that just took the device semaphore,
+  // before anyone can look at it.
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    DWORD slice = kWaitSliceMs;
+    bool last_slice = false;
+    if (timeout_ms != INFINITE) {
+      const ULONGLONG elapsed = GetTickCount64() - start;
+      const DWORD remaining = elapsed >= timeout_ms ? 0 : static_cast<DWORD>(timeout_ms - elapsed);
+      if (remaining <= slice) {
+        slice = remaining;
+        last_slice = true;
+      }
+    }
+    const DWORD wait = WaitForMultipleObjects(3, wait_handles_, TRUE, slice);
+    // An abandoned guard means its last owner died inside a record update;
+    // the semaphores were taken all the same.
+    if (wait <= WAIT_OBJECT_0 + 2 || (wait >= WAIT_ABANDONED_0 && wait <= WAIT_ABANDONED_0 + 2)) {
+      const OwnerGuardHold hold(owner_record_->guard());
+      owner_record_->SetOwner(CurrentProcessIdentity());
+      return true;
+    }
+    if (wait != WAIT_TIMEOUT) return false;
+    // A holder that has ended gives the device back here; the wait is then
+    // tried again at once, even when the time-out has run out.
+    const bool released = ReleaseEndedHolder(*owner_record_, wait_handles_[0], log);
+    if (last_slice && !released) return false;
+  }
+}
+
 BOOL CScannerLock::ReleaseSemaphores(HRESULT* trace_result) {
+  // The record is cleared before the device semaphore is given back, both
+  // under the guard; a process that dies in between leaves an empty record
+  // under an abandoned guard, which a waiter knows how to mend.
+  const OwnerGuardHold hold =
+      owner_record_ ? owner_record_->AcquireGuard(kReleaseGuardPatienceMs) : OwnerGuardHold();
+  if (hold.owned() && owner_record_->Owner().process_id == GetCurrentProcessId()) {
+    owner_record_->Clear();
+  }
   if (!ReleaseSemaphore(wait_handles_[0], 1, nullptr)) *trace_result = TraceResultFromLastError();
   const BOOL released = ReleaseSemaphore(wait_handles_[1], 1, nullptr);
   if (!released) *trace_result = TraceResultFromLastError();

@@ -6,17 +6,28 @@
 // of the process (PROCESS) or only the locking thread (THREAD) may re-enter and
 // release. The two semaphores are always taken together by one wait-all, so no
 // caller ever holds one without the other.
+//
+// A semaphore has no owner, so for a named device the lock also keeps a shared
+// owner record (LockOwnerRecord) that names the holding process. The record's
+// guard mutex is taken in the same wait-all as the semaphores, and a waiter
+// whose wait has not finished checks the record between wait slices: a holder
+// whose process has ended loses the device to the waiter instead of keeping
+// it from every process until all of them exit.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "critical_section.h"
+#include "lock_owner_record.h"
 #include "unique_resource.h"
 
 namespace zorvik {
+
+class CLogger;
 
 enum ScannerLockType : int32_t {
   kLockTypeProcess = 0,
@@ -46,6 +57,9 @@ class CScannerLock {
   const std::string& semaphore_name() const { return name_; }
 
  private:
+  // Waits for both semaphores (and the owner record's guard) for at most
+  // `timeout_ms`; true when this thread took them.
+  bool WaitForSemaphores(uint32_t timeout_ms, CLogger& log);
   // Gives back the units of both semaphores and marks the lock free; called
   // inside the guard. Returns the result of the module semaphore's release and
   // reports failed releases through `trace_result`.
@@ -58,7 +72,12 @@ class CScannerLock {
   int32_t lock_count_ = 0;
   int32_t lock_type_ = kLockTypeFree;
   CriticalSection guard_;
-  HANDLE wait_handles_[2] = {};
+  // Null for an unnamed device semaphore, which no other process can share,
+  // or when the record's objects could not be created.
+  std::unique_ptr<LockOwnerRecord> owner_record_;
+  // [0] the device semaphore, [1] the module-wide semaphore, [2] the owner
+  // record's guard when there is a record.
+  HANDLE wait_handles_[3] = {};
 };
 
 }  // namespace zorvik

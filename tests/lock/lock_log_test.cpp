@@ -9,11 +9,7 @@
 namespace zorvik {
 namespace {
 
-std::string Hex(DWORD value) {
-  char text[16];
-  snprintf(text, sizeof(text), "%lx", static_cast<unsigned long>(value));
-  return text;
-}
+using test::Hex;
 
 TEST(ScannerLockLog, OneLockedAndUnlockedSequence) {
   const std::string device = test::UniqueDeviceName("log");

@@ -17,6 +17,16 @@ namespace zorvik::test {
 // no two tests (or test runs) share a named semaphore by accident.
 std::string UniqueDeviceName(const char* tag);
 
+// The device name as the wide argument of a child role, and back.
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+
+// An ID as the lock's log lines print it: lower-case hexadecimal.
+std::string Hex(DWORD value);
+
+// The name of an event that a test and its child share for `device`.
+std::wstring EventName(const std::wstring& device, const wchar_t* what);
+
 // Runs `work` on its own thread; `done` is signalled when it returns.
 class LockThread {
  public:

@@ -11,19 +11,15 @@ namespace zorvik {
 namespace {
 
 using test::ChildProcess;
+using test::EventName;
 using test::LockThread;
+using test::Widen;
 
 constexpr DWORD kPatience = 10000;
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring EventName(const std::wstring& device, const wchar_t* what) {
-  return L"zorvik-lock-test-" + device.substr(device.find_last_of(L'\\') + 1) + what;
-}
-
 // Takes the device lock, says so, and gives it back when told to.
 ZORVIK_CHILD_ROLE(hold_device_lock) {
-  const std::string device(argument.begin(), argument.end());
+  const std::string device = test::Narrow(argument);
   UniqueHandle held(OpenEventW(EVENT_MODIFY_STATE, FALSE, EventName(argument, L"-held").c_str()));
   UniqueHandle release(OpenEventW(SYNCHRONIZE, FALSE, EventName(argument, L"-release").c_str()));
   if (!held || !release) return 2;
