@@ -18,9 +18,10 @@ uint64_t CreationTimeOf(HANDLE process) {
 }  // namespace
 
 ProcessIdentity CurrentProcessIdentity() {
-  // Both parts are fixed for the life of the process.
-  static const ProcessIdentity identity{GetCurrentProcessId(), CreationTimeOf(GetCurrentProcess())};
-  return identity;
+  // Read each time rather than kept in a function-local static: a host may
+  // load and unload the component many times, and with this toolchain each
+  // such static costs the process a TLS slot at every unload.
+  return {GetCurrentProcessId(), CreationTimeOf(GetCurrentProcess())};
 }
 
 bool IsProcessRunning(const ProcessIdentity& identity) {
