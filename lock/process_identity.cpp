@@ -47,4 +47,10 @@ bool IsProcessRunning(const ProcessIdentity& identity) {
   return creation_time == 0 || creation_time == identity.creation_time;
 }
 
+bool IsThreadRunning(uint32_t thread_id) {
+  const UniqueHandle thread(OpenThread(SYNCHRONIZE, FALSE, thread_id));
+  if (!thread) return GetLastError() != ERROR_INVALID_PARAMETER;
+  return WaitForSingleObject(thread.get(), 0) != WAIT_OBJECT_0;
+}
+
 }  // namespace zorvik

@@ -23,4 +23,8 @@ ProcessIdentity CurrentProcessIdentity();
 // reason counts as running, so a live holder is never robbed of the device.
 bool IsProcessRunning(const ProcessIdentity& identity);
 
+// False once no thread of the system has this ID or the thread has exited.
+// Any other refusal to open it counts as running.
+bool IsThreadRunning(uint32_t thread_id);
+
 }  // namespace zorvik

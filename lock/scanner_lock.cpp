@@ -6,6 +6,7 @@
 #include "ended_holder.h"
 #include "logger.h"
 #include "module_semaphore.h"
+#include "process_identity.h"
 
 namespace zorvik {
 
@@ -115,6 +116,20 @@ int CScannerLock::Lock(uint32_t lock_type, uint32_t timeout_ms) {
       // Another thread holds a THREAD lock: wait until it is released completely.
       log.WriteFormatted("Lock Failed, calling thread (%lx) != locking thread (%lx)", thread_id,
                          owner_thread_id_);
+      // Only its owner thread can release a THREAD lock. When that thread has
+      // ended (the apartment that served the session is gone, say), nobody
+      // ever will, and the device would stay lost to every session and
+      // process until the session is closed: the caller takes its levels over
+      // instead, keeping the semaphores this lock already holds.
+      if (!IsThreadRunning(owner_thread_id_)) {
+        log.WriteFormatted("Lock holder thread (%lx) has ended, taking over its Lock",
+                           owner_thread_id_);
+        owner_thread_id_ = thread_id;
+        lock_count_ = 1;
+        log.WriteFormatted("Lock obtained, PID (%lx), TID (%lx), new lockcount = %d",
+                           owner_process_id_, owner_thread_id_, lock_count_);
+        return 1;
+      }
     }
   }
 

@@ -62,6 +62,38 @@ TEST(ScannerLockLog, ThreadLockRefusedToAnotherThreadSaysWhoHoldsIt) {
   EXPECT_TRUE(lock.Unlock());
 }
 
+// A THREAD lock whose owner thread has ended (say, the apartment thread that
+// served the session is gone) can never be released by its owner: the next
+// thread that asks for it takes it over at once, and the device is free again
+// after that thread's Unlock.
+TEST(ScannerLockLog, ThreadLockOfAnEndedThreadIsTakenOverByTheNextCaller) {
+  const std::string device = test::UniqueDeviceName("log-ended-thread");
+  CScannerLock lock(device.c_str());
+  DWORD ended = 0;
+  {
+    test::LockThread thread([&] {
+      ended = GetCurrentThreadId();
+      return lock.Lock(kLockTypeThread, 0) + lock.Lock(kLockTypeThread, 0);
+    });
+    ASSERT_TRUE(thread.WaitDone(10000));
+    ASSERT_EQ(2, thread.result());
+  }
+  const size_t start = test::LogFileSize();
+  ASSERT_TRUE(lock.Lock(kLockTypeThread, 0));
+  EXPECT_TRUE(lock.IsLockedByCaller());
+  const std::string lines = test::DetailLinesSince(start);
+  EXPECT_NE(std::string::npos, lines.find("Lock holder thread (" + Hex(ended) +
+                                          ") has ended, taking over its Lock\n"));
+  EXPECT_NE(std::string::npos,
+            lines.find("Lock obtained, PID (" + Hex(GetCurrentProcessId()) + "), TID (" +
+                       Hex(GetCurrentThreadId()) + "), new lockcount = 1\n"));
+  ASSERT_TRUE(lock.Unlock());
+  EXPECT_FALSE(lock.IsLocked());
+  CScannerLock other(device.c_str());
+  EXPECT_TRUE(other.Lock(kLockTypeThread, 0));
+  EXPECT_TRUE(other.Unlock());
+}
+
 TEST(ScannerLockLog, ConstructorTraceShowsAnExistingSemaphore) {
   const std::string device = test::UniqueDeviceName("log-exists");
   CScannerLock first(device.c_str());
