@@ -15,14 +15,16 @@ uint64_t CreationTimeOf(HANDLE process) {
   return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+// Both parts are fixed for the life of the process, so they are read once,
+// when the module loads. A namespace-scope constant rather than a
+// function-local static: a host may load and unload the component many
+// times, and with this toolchain each guarded function-local static costs the
+// process a TLS slot at every unload.
+const ProcessIdentity this_process{GetCurrentProcessId(), CreationTimeOf(GetCurrentProcess())};
+
 }  // namespace
 
-ProcessIdentity CurrentProcessIdentity() {
-  // Read each time rather than kept in a function-local static: a host may
-  // load and unload the component many times, and with this toolchain each
-  // such static costs the process a TLS slot at every unload.
-  return {GetCurrentProcessId(), CreationTimeOf(GetCurrentProcess())};
-}
+ProcessIdentity CurrentProcessIdentity() { return this_process; }
 
 bool IsProcessRunning(const ProcessIdentity& identity) {
   if (identity.empty()) return false;
