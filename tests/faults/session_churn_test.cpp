@@ -45,17 +45,28 @@ class SessionChurnTest : public SessionTest {
 
   // One host session on device `index`: open, lock, ask the lamp, unlock,
   // close. True when every call succeeded.
+  // One session's whole life; a failing call is reported with its name and
+  // error code, so that a rare failure among thousands says what it was.
   bool OneSession(size_t index) {
     ::zorvik::zorvik& scanner = scanner_;
     std::wstring path = devices_[index % kDevices]->wide_path();
     DWORD handle = 0;
     DWORD error = 0;
-    if (scanner.OpenScannerSession(path.data(), 1, &handle, &error) != S_OK) return false;
-    bool ok = scanner.LockScanner(handle, kLockTypeThread, kLockTimeoutMs, &error) == S_OK;
+    const auto failed = [&](const char* call) {
+      ADD_FAILURE() << call << " failed with error code " << error << " (session " << index << ")";
+      return false;
+    };
+    if (scanner.OpenScannerSession(path.data(), 1, &handle, &error) != S_OK) {
+      return failed("OpenScannerSession");
+    }
     BYTE lamp = 0;
-    ok = ok && scanner.GetLampStatus(handle, &lamp, &error) == S_OK && lamp == 1;
-    ok = ok && scanner.UnlockScanner(handle, &error) == S_OK;
-    return scanner.CloseScannerSession(handle, &error) == S_OK && ok;
+    bool ok = scanner.LockScanner(handle, kLockTypeThread, kLockTimeoutMs, &error) == S_OK ||
+              failed("LockScanner");
+    ok = ok && (scanner.GetLampStatus(handle, &lamp, &error) == S_OK || failed("GetLampStatus"));
+    ok = ok && (lamp == 1 || failed("the lamp"));
+    ok = ok && (scanner.UnlockScanner(handle, &error) == S_OK || failed("UnlockScanner"));
+    if (scanner.CloseScannerSession(handle, &error) != S_OK) return failed("CloseScannerSession");
+    return ok;
   }
 
   std::vector<std::unique_ptr<TempDeviceFile>> devices_;
