@@ -22,7 +22,6 @@ constexpr uint16_t kPixelPackingPacked = 1;
 constexpr uint32_t kScanModesSupported = kScanModeColor | kScanModeGreyscale;
 constexpr uint32_t kScanOptionsSupported = kScanOptionPixelCoordinates;
 constexpr uint16_t kGreyChannelsSupported = kGreyChannelRed | kGreyChannelGreen | kGreyChannelBlue;
-constexpr uint16_t kGammaTableSize = 256;
 // Bit depths per channel; the lists end at their first zero.
 constexpr uint8_t kBitDepths[] = {8, 16};
 

@@ -8,6 +8,7 @@
 #include "driver_error.h"
 #include "map_toolkit_status.h"
 #include "open_timing.h"
+#include "record_dump_logging.h"
 #include "record_dumps.h"
 
 namespace zorvik {
@@ -84,10 +85,7 @@ HRESULT SetUpDevice(CScannerSession& session, const char* device_path, DWORD io_
       toolkit.GetScannerAbilityEx(&session.ability()) == 0)
     return MapToolkitStatus(session, error_code);
 
-  if (std::ostringstream* dump = log.GetStream()) {
-    DumpToolkitAbility(*dump, session.ability());
-    log.Write(dump);
-  }
+  LogRecordDump(log, DumpToolkitAbility, session.ability());
   session.lock().Unlock();
   return S_OK;
 }

@@ -23,6 +23,10 @@ constexpr uint16_t kGreyChannelGreen = 0x2;
 constexpr uint16_t kGreyChannelBlue = 0x4;
 constexpr uint16_t kGreyChannelNtsc = 0x8;
 
+// Entries of each gamma table: what wGammaTableSize advertises, what a
+// session keeps and what SetGammaTable accepts at most.
+constexpr uint16_t kGammaTableSize = 256;
+
 // wScanMethod.
 constexpr uint16_t kScanMethodFlatbed = 0;
 constexpr uint16_t kScanMethodAdf = 1;

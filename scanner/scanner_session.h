@@ -12,6 +12,7 @@
 
 #include "scanner_lock.h"
 #include "toolkit_interface.h"
+#include "scan_codes.h"
 #include "toolkit_records.h"
 #include "unique_resource.h"
 
@@ -21,7 +22,6 @@ class CLogger;
 
 // Room for a device name in the ANSI code page, with its terminating NUL.
 inline constexpr size_t kDeviceNameSize = 264;
-inline constexpr size_t kGammaTableSize = 256;
 
 // Where the first open of a session stands in setting the device up.
 enum class SessionSetUp : uint8_t { kInProgress, kSucceeded, kFailed };

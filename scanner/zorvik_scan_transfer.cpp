@@ -3,7 +3,6 @@
 // keeps no scan state; which call is allowed when is the toolkit's to say.
 #include "device_call.h"
 #include "logger.h"
-#include "map_toolkit_status.h"
 #include "record_dump_logging.h"
 #include "record_dumps.h"
 #include "session_call.h"
@@ -20,7 +19,7 @@ constexpr uint8_t kGammaChannelBlue = 3;
 // Sends the session's scan record and gamma tables and starts the scan, with
 // the device already selected; stops at the first request refused.
 bool ProgramAndStart(CToolkitInterface& toolkit, CScannerSession& session) {
-  const uint16_t entries = static_cast<uint16_t>(kGammaTableSize);
+  const uint16_t entries = kGammaTableSize;
   return toolkit.SetScanParameter(&session.scan_parameters()) != 0 &&
          toolkit.SetGammaTable(session.red_gamma(), kGammaChannelRed, entries) != 0 &&
          toolkit.SetGammaTable(session.green_gamma(), kGammaChannelGreen, entries) != 0 &&
@@ -47,11 +46,9 @@ HRESULT zorvik::StartScan(DWORD hSession, DWORD* pdwErrorCode) {
   // The device is selected once for the five requests: they are one step
   // for the toolkit and no other call can come between them under the lock.
   CScannerSession& session = call.session();
-  session.SelectDevice();
   LogRecordDump(log, DumpToolkitScanParameter, session.scan_parameters());
-  CToolkitInterface* toolkit = session.toolkit();
-  if (toolkit == nullptr || !ProgramAndStart(*toolkit, session))
-    call.SetResult(MapToolkitStatus(session, call.error_code()));
+  call.CallToolkit(
+      [&](CToolkitInterface& toolkit) { return ProgramAndStart(toolkit, session) ? 1 : 0; });
   return call.result();
 }
 
