@@ -24,7 +24,7 @@ struct LogFigures {
   double local_time_us = -1.0;  // one std::time + localtime_s in this process
   // (Traced call - untraced call) / (texts per call x locked append), the
   // median of the ratios of rounds that alternate them.
-  double ratio = -1.0;  // us per bare append without a semaphore
+  double ratio = -1.0;
 };
 
 // Rounds of the log measurement.
