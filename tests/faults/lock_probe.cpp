@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "scanner_lock.h"
+#include "../scanner/session_test_support.h"
 
 namespace zorvik::test {
 
@@ -14,13 +14,6 @@ namespace {
 constexpr DWORD kConnectTimeoutMs = 20000;
 constexpr DWORD kAnswerTimeoutMs = 20000;
 constexpr DWORD kMaxName = 1024;
-
-bool TakeAndGiveBack(const std::string& device_name) {
-  CScannerLock lock(device_name.c_str());
-  if (!lock.Lock(kLockTypeThread, 0)) return false;
-  lock.Unlock();
-  return true;
-}
 
 std::wstring NewPipeName() {
   static std::atomic<unsigned> next{0};
@@ -40,7 +33,7 @@ ZORVIK_CHILD_ROLE(lock_probe) {
   char name[kMaxName];
   DWORD size = 0;
   while (ReadFile(pipe.get(), name, sizeof name, &size, nullptr)) {
-    const char answer = TakeAndGiveBack(std::string(name, size)) ? '1' : '0';
+    const char answer = DeviceLockFree(std::string(name, size)) ? '1' : '0';
     DWORD written = 0;
     if (!WriteFile(pipe.get(), &answer, 1, &written, nullptr)) break;
   }
@@ -49,7 +42,7 @@ ZORVIK_CHILD_ROLE(lock_probe) {
 
 bool DeviceLockFreeForAnotherThread(const std::string& device_name) {
   bool free = false;
-  std::thread other([&] { free = TakeAndGiveBack(device_name); });
+  std::thread other([&] { free = DeviceLockFree(device_name); });
   other.join();
   return free;
 }
@@ -74,12 +67,16 @@ bool OtherProcessLockProbe::DeviceLockFree(const std::string& device_name) {
   if (!pipe_.valid() || !WriteFile(pipe_.get(), device_name.data(),
                                    static_cast<DWORD>(device_name.size()), &written, nullptr))
     return false;
-  // Bounded: the answer is polled for, never waited on without end.
+  // Bounded: the answer is polled for, never waited on without end. Each
+  // poll is a request to the platform's kernel process (the wineserver here),
+  // so the poll sleeps between requests instead of spinning: a spinning poll
+  // floods that one process and slows every other process's kernel calls,
+  // the child's answer among them.
   const ULONGLONG deadline = GetTickCount64() + kAnswerTimeoutMs;
   DWORD available = 0;
   while (PeekNamedPipe(pipe_.get(), nullptr, 0, nullptr, &available, nullptr) && available == 0 &&
          GetTickCount64() < deadline)
-    Sleep(0);
+    Sleep(1);
   if (available == 0) return false;
   char answer = 0;
   DWORD read = 0;

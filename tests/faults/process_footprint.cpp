@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "session_table.h"
+#include "../scanner/session_test_support.h"
 
 namespace zorvik::test {
 
@@ -109,7 +110,7 @@ ProcessFootprint ProcessFootprint::Take() {
   // look shows as a higher one.
   footprint.first_free_tls = TlsAlloc();
   if (footprint.first_free_tls != TLS_OUT_OF_INDEXES) TlsFree(footprint.first_free_tls);
-  footprint.toolkit_loaded = GetModuleHandleW(L"KELMARTK.DLL") != nullptr;
+  footprint.toolkit_loaded = ToolkitLoaded();
   footprint.open_sessions = CSessionTable::Instance().SessionCount();
   return footprint;
 }
