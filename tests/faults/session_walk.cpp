@@ -171,6 +171,7 @@ WalkOutcome SessionWalk::Run() {
   if (handle != 0) {
     DWORD error = 0;
     scanner_.CloseScannerSession(handle, &error);
+    outcome.had_handle = true;
     outcome.stale_handle_error = error;
   }
   return outcome;

@@ -37,8 +37,10 @@ struct WalkOutcome {
   // session never opened or the failing step was the close itself).
   HRESULT teardown_result = S_OK;
   DWORD teardown_error = 0;
-  // After the session ended, its handle must be refused: error code 1.
-  DWORD stale_handle_error = 1;
+  // Whether the open handed out a handle; after the session ended, that
+  // handle must be refused (error code 1).
+  bool had_handle = false;
+  DWORD stale_handle_error = 0;
 };
 
 // Walks one session on the device at `device_path` until a step fails, then
