@@ -67,14 +67,6 @@ std::string UniqueDeviceName(const char* tag) {
          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
 }
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += static_cast<char>(c);
-  return narrow;
-}
-
 std::string Hex(DWORD value) {
   char text[16];
   snprintf(text, sizeof(text), "%lx", static_cast<unsigned long>(value));

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "log_test_files.h"  // Widen and Narrow, for child role arguments
 #include "unique_resource.h"
 
 namespace zorvik::test {
@@ -16,10 +17,6 @@ namespace zorvik::test {
 // A device path whose last component is unique to this process and call, so
 // no two tests (or test runs) share a named semaphore by accident.
 std::string UniqueDeviceName(const char* tag);
-
-// The device name as the wide argument of a child role, and back.
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
 
 // An ID as the lock's log lines print it: lower-case hexadecimal.
 std::string Hex(DWORD value);
