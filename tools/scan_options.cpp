@@ -101,6 +101,7 @@ std::optional<ImageFormat> FormatFromExtension(const std::wstring& path) {
   if (extension == L"png") return ImageFormat::kPng;
   if (extension == L"tif" || extension == L"tiff") return ImageFormat::kTiff;
   if (extension == L"bmp") return ImageFormat::kBmp;
+  if (extension == L"jpg" || extension == L"jpeg") return ImageFormat::kJpeg;
   return std::nullopt;
 }
 
@@ -200,7 +201,7 @@ const std::vector<OptionSpec>& OptionTable() {
        nullptr},
       {L"format", 0,
        [](RawOptions& raw, const std::wstring& name, const std::wstring& value) {
-         raw.format = static_cast<ImageFormat>(ParseChoice(name, value, {L"png", L"tiff", L"bmp"}));
+         raw.format = static_cast<ImageFormat>(ParseChoice(name, value, {L"png", L"tiff", L"bmp", L"jpeg"}));
        },
        nullptr},
       {L"output-file", L'o',
@@ -347,15 +348,24 @@ void Resolve(RawOptions& raw) {
   if (raw.format) {
     options.format = *raw.format;
   } else if (!options.output_file.empty()) {
-    options.format = FormatFromExtension(options.output_file).value_or(ImageFormat::kPng);
+    // A name whose extension no encoder serves would otherwise get an image
+    // its name does not promise.
+    const std::optional<ImageFormat> format = FormatFromExtension(options.output_file);
+    if (!format) {
+      throw OptionError{L"cannot tell the image format from " + Quoted(options.output_file) +
+                        L": name the file .png, .tif, .tiff, .bmp, .jpg or .jpeg, or give "
+                        L"--format"};
+    }
+    options.format = *format;
   }
   if (options.output_file.empty()) {
-    options.output_file = std::wstring(L"scan.") + ImageFormatName(options.format);
+    options.output_file = std::wstring(L"scan.") + ImageFormatExtension(options.format);
   }
-  if (options.format == ImageFormat::kBmp && options.depth == 16) {
-    throw OptionError{
-        L"BMP holds at most 8 bits per channel; use --format png or tiff "
-        L"for --depth 16"};
+  if ((options.format == ImageFormat::kBmp || options.format == ImageFormat::kJpeg) &&
+      options.depth == 16) {
+    throw OptionError{std::wstring(options.format == ImageFormat::kBmp ? L"BMP" : L"JPEG") +
+                      L" holds at most 8 bits per channel; use --format png or tiff "
+                      L"for --depth 16"};
   }
 
   if (!options.log_file.empty() && options.log != SwitchAction::kOn) {
@@ -393,9 +403,15 @@ const wchar_t* ImageFormatName(ImageFormat format) {
       return L"tiff";
     case ImageFormat::kBmp:
       return L"bmp";
+    case ImageFormat::kJpeg:
+      return L"jpeg";
     default:
       return L"png";
   }
+}
+
+const wchar_t* ImageFormatExtension(ImageFormat format) {
+  return format == ImageFormat::kJpeg ? L"jpg" : ImageFormatName(format);
 }
 
 const wchar_t* ScanModeName(ScanMode mode) {

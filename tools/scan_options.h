@@ -13,7 +13,7 @@
 namespace zorvik::host {
 
 enum class ScanMode { kColor, kGray, kLineart };
-enum class ImageFormat { kPng, kTiff, kBmp };
+enum class ImageFormat { kPng, kTiff, kBmp, kJpeg };
 enum class LengthUnit { kMillimetre, kInch };
 enum class SwitchAction { kNone, kOn, kOff, kStatus };
 enum class ButtonAction { kNone, kPollOnce, kWaitForPress };
@@ -44,7 +44,8 @@ struct ScanOptions {
   std::optional<double> height;
 
   ImageFormat format = ImageFormat::kPng;
-  // Never empty after parsing: "scan.png" (or .tiff, .bmp) unless -o names one.
+  // Never empty after parsing: "scan.png" (or .tiff, .bmp, .jpg) unless -o
+  // names one.
   std::wstring output_file;
   bool progress = false;
   std::optional<double> gamma;
@@ -77,8 +78,10 @@ struct ParsedOptions {
 // Parses the arguments after the program name.
 ParsedOptions ParseScanOptions(const std::vector<std::wstring>& arguments);
 
-// "png", "tiff", "bmp": the format's name and its usual file extension.
+// "png", "tiff", "bmp", "jpeg": the format's name as --format takes it.
 const wchar_t* ImageFormatName(ImageFormat format);
+// "png", "tiff", "bmp", "jpg": the format's usual file extension.
+const wchar_t* ImageFormatExtension(ImageFormat format);
 const wchar_t* ScanModeName(ScanMode mode);
 const wchar_t* LengthUnitName(LengthUnit unit);
 

@@ -62,9 +62,10 @@ Scan options:
                              is using, in milliseconds (default 5000)
 
 Output:
-  -o, --output-file=FILE     the image file (default scan.png, scan.tiff or scan.bmp)
-      --format=png|tiff|bmp  image format (default: from FILE's extension, else png);
-                             bmp takes 8-bit scans only
+  -o, --output-file=FILE     the image file (default scan.png, .tiff, .bmp or .jpg)
+      --format=png|tiff|bmp|jpeg
+                             image format (default: from FILE's extension, else png);
+                             bmp and jpeg take 8-bit scans only
   -p, --progress             show a progress bar and a summary
 
 Other actions (instead of scanning):
@@ -114,7 +115,7 @@ std::wstring FormatAllOptions(const ScanOptions& options, const ScannerLimits* l
   text += Row(L"-x, --width", across, OrDefault(options.width, L"to the right edge"));
   text += Row(L"-y, --height", down, OrDefault(options.height, L"to the bottom edge"));
   text += Row(L"--gamma", L"0.1..10", options.gamma ? DecimalText(*options.gamma) : L"none");
-  text += Row(L"--format", L"png|tiff|bmp", ImageFormatName(options.format));
+  text += Row(L"--format", L"png|tiff|bmp|jpeg", ImageFormatName(options.format));
   text += Row(L"-o, --output-file", L"a file name", options.output_file);
   text += Row(L"-p, --progress", L"flag", options.progress ? L"yes" : L"no");
   text += Row(L"--lock-timeout", L"0..3600000 ms", std::to_wstring(options.lock_timeout_ms));

@@ -82,8 +82,10 @@ TEST(ParseScanOptions, FormatComesFromTheOptionElseTheOutputFileElsePng) {
       {{L"-o", L"C:\\out\\page.TIF"}, ImageFormat::kTiff, L"C:\\out\\page.TIF"},
       {{L"-o", L"page.tiff"}, ImageFormat::kTiff, L"page.tiff"},
       {{L"--output-file=page.bmp"}, ImageFormat::kBmp, L"page.bmp"},
-      {{L"-o", L"page.jpg"}, ImageFormat::kPng, L"page.jpg"},
-      {{L"-o", L"C:\\v1.5\\page"}, ImageFormat::kPng, L"C:\\v1.5\\page"},
+      {{L"-o", L"page.jpg"}, ImageFormat::kJpeg, L"page.jpg"},
+      {{L"-o", L"page.JPEG"}, ImageFormat::kJpeg, L"page.JPEG"},
+      {{L"--format", L"jpeg"}, ImageFormat::kJpeg, L"scan.jpg"},
+      {{L"-o", L"C:\\v1.5\\page", L"--format", L"tiff"}, ImageFormat::kTiff, L"C:\\v1.5\\page"},
       {{L"-o", L"page.bmp", L"--format", L"png"}, ImageFormat::kPng, L"page.bmp"},
   };
   for (const Case& test : cases) {
@@ -166,7 +168,13 @@ TEST(ParseScanOptions, MistakesGetOneClearSentence) {
       {{L"-y", L"1e3"}, L"invalid value '1e3' for -y: expected a number such as 12.5"},
       {{L"-y", L"12,5"}, L"invalid value '12,5' for -y: expected a number such as 12.5"},
       {{L"--unit", L"cm"}, L"invalid value 'cm' for --unit: use mm or in"},
-      {{L"--format", L"jpeg"}, L"invalid value 'jpeg' for --format: use png, tiff or bmp"},
+      {{L"--format", L"gif"}, L"invalid value 'gif' for --format: use png, tiff, bmp or jpeg"},
+      {{L"-o", L"page.gif"},
+       L"cannot tell the image format from 'page.gif': name the file .png, .tif, .tiff, .bmp, "
+       L".jpg or .jpeg, or give --format"},
+      {{L"-o", L"C:\\v1.5\\page"},
+       L"cannot tell the image format from 'C:\\v1.5\\page': name the file .png, .tif, .tiff, "
+       L".bmp, .jpg or .jpeg, or give --format"},
       {{L"--gamma", L"0"}, L"value 0 for --gamma is out of range (0.1 to 10)"},
       {{L"--gamma", L"11"}, L"value 11 for --gamma is out of range (0.1 to 10)"},
       {{L"--lock-timeout", L"3600001"},
@@ -178,6 +186,8 @@ TEST(ParseScanOptions, MistakesGetOneClearSentence) {
       {{L"--depth", L"1"}, L"--depth 1 applies to Lineart only; use 8 or 16 for Color"},
       {{L"--depth", L"16", L"-o", L"page.bmp"},
        L"BMP holds at most 8 bits per channel; use --format png or tiff for --depth 16"},
+      {{L"--depth", L"16", L"--format", L"jpeg"},
+       L"JPEG holds at most 8 bits per channel; use --format png or tiff for --depth 16"},
       {{L"--log-file", L"C:\\scan.log"}, L"--log-file goes with --log on"},
       {{L"--log", L"on", L"--log-file", std::wstring(260, L'a')},
        L"--log-file needs a path of 1 to 259 characters"},
