@@ -7,13 +7,14 @@
 namespace zorvik::bench {
 namespace {
 
-constexpr const char* kValueNames[] = {"LogEnabled", "LogDestination", "LogFilter", "LogFile"};
-constexpr DWORD kDestinationFile = 0x1;
+constexpr const char* kValueNames[] = {ZORVIK_LOG_ENABLED_VALUE, ZORVIK_LOG_DESTINATION_VALUE,
+                                       ZORVIK_LOG_FILTER_VALUE, ZORVIK_LOG_FILE_VALUE};
+constexpr DWORD kDestinationFile = LOG_DEST_FILE;
 
 std::string SettingsKeyName() {
   wchar_t class_id[40] = {};
   StringFromGUID2(CLSID_ZORVIK, class_id, 40);
-  std::string name = "Software\\Quennell\\Vistrel\\Larkspur\\";
+  std::string name = ZORVIK_LOG_SETTINGS_KEY_BASE;
   for (const wchar_t* c = class_id; *c; ++c) name += static_cast<char>(*c);
   return name;
 }

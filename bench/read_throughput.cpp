@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "scan_codes.h"
+#include "zorvik_contract.h"
 #include "stopwatch.h"
 
 namespace zorvik::bench {
@@ -25,11 +25,11 @@ SCANNER_PARAMETERS BenchScanWindow() {
   SCANNER_PARAMETERS params{};
   params.dwWidth = 2550;   // 8.5 inch in 1/300 inch
   params.dwLength = 3510;  // 11.7 inch
-  params.dwScanMode = kScanModeColor;
+  params.dwScanMode = ZORVIK_SCAN_MODE_COLOR;
   params.byBitsPerChannel = 8;
   params.wXResolution = 600;
   params.wYResolution = 600;
-  params.wScanMethod = kScanMethodFlatbed;
+  params.wScanMethod = ZORVIK_SCAN_METHOD_FLATBED;
   return params;
 }
 

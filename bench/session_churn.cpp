@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kRuns = 5;
 constexpr int kCycles = 100;
-constexpr DWORD kUsb = 1;
+constexpr DWORD kUsb = ZORVIK_DEVICE_IO_USB;
 // The component loads the toolkit by this name, found beside the program.
 constexpr char kToolkitName[] = "KELMARTK.DLL";
 

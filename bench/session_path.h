@@ -13,8 +13,8 @@ namespace zorvik::bench {
 template <typename Scanner>
 class SessionPath : public BenchPath {
  public:
-  static constexpr DWORD kUsb = 1;
-  static constexpr WORD kThreadLock = 1;
+  static constexpr DWORD kUsb = ZORVIK_DEVICE_IO_USB;
+  static constexpr WORD kThreadLock = ZORVIK_LOCK_THREAD;
   static constexpr DWORD kLockTimeoutMs = 5000;
 
   SessionPath(const char* name, Scanner* scanner, const wchar_t* device = nullptr)

@@ -24,14 +24,15 @@
 #include "critical_section.h"
 #include "lock_owner_record.h"
 #include "unique_resource.h"
+#include "zorvik_contract.h"
 
 namespace zorvik {
 
 class CLogger;
 
 enum ScannerLockType : int32_t {
-  kLockTypeProcess = 0,
-  kLockTypeThread = 1,
+  kLockTypeProcess = ZORVIK_LOCK_PROCESS,
+  kLockTypeThread = ZORVIK_LOCK_THREAD,
   kLockTypeFree = -1,
 };
 

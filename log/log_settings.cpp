@@ -14,7 +14,7 @@ namespace zorvik {
 
 namespace {
 
-constexpr char kSettingsKeyFormat[] = "Software\\Quennell\\Vistrel\\Larkspur\\%s";
+constexpr char kSettingsKeyFormat[] = ZORVIK_LOG_SETTINGS_KEY_BASE "%s";
 
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD kAnyClassContext = 23;
@@ -88,10 +88,10 @@ void CLogSettings::ReadRegistry() {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_name, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
     return;
   UniqueRegKey key(opened);
-  QueryNumber(key.get(), "LogEnabled", &log_enabled_);
-  QueryNumber(key.get(), "LogFilter", &log_filter_);
-  QueryNumber(key.get(), "LogDestination", &log_destination_);
-  QueryPath(key.get(), "LogFile", log_file_);
+  QueryNumber(key.get(), ZORVIK_LOG_ENABLED_VALUE, &log_enabled_);
+  QueryNumber(key.get(), ZORVIK_LOG_FILTER_VALUE, &log_filter_);
+  QueryNumber(key.get(), ZORVIK_LOG_DESTINATION_VALUE, &log_destination_);
+  QueryPath(key.get(), ZORVIK_LOG_FILE_VALUE, log_file_);
 }
 
 void CLogSettings::CreateSink() {

@@ -11,7 +11,7 @@ namespace zorvik {
 
 namespace {
 
-constexpr char kDefaultLogFileName[] = "larkspur.log";
+constexpr char kDefaultLogFileName[] = ZORVIK_DEFAULT_LOG_FILE_NAME;
 
 // Logging must not disturb the caller's last error: a method may log between
 // a failing call and the GetLastError that explains it.

@@ -2,6 +2,8 @@
 // toolkit's ability and scan-parameter records, one line per field.
 #include "record_dumps.h"
 
+#include "zorvik_contract.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -91,16 +93,30 @@ void WriteBitDepths(std::ostream& out, std::span<const BYTE> depths) {
 
 void EndText(std::ostream& out) { out.put('\0'); }
 
-constexpr BitName kSupportedScanModes[] = {{0x1, "COLOR "}, {0x2, "| GREYSCALE "}, {0x4, "| BW"}};
-constexpr BitName kSupportedScanOptions[] = {{0x1, "PREVIEW "}, {0x2, "| PIXEL COORDINATES"}};
-constexpr BitName kSupportedGreyChannels[] = {
-    {0x2, "GREEN "}, {0x1, "| RED "}, {0x4, "| BLUE "}, {0x8, "| NTSC Grey "}};
+constexpr BitName kSupportedScanModes[] = {{ZORVIK_SCAN_MODE_COLOR, "COLOR "},
+                                           {ZORVIK_SCAN_MODE_GREYSCALE, "| GREYSCALE "},
+                                           {ZORVIK_SCAN_MODE_BW, "| BW"}};
+constexpr BitName kSupportedScanOptions[] = {
+    {ZORVIK_SCAN_OPTION_PREVIEW, "PREVIEW "},
+    {ZORVIK_SCAN_OPTION_PIXEL_COORDINATES, "| PIXEL COORDINATES"}};
+constexpr BitName kSupportedGreyChannels[] = {{ZORVIK_GREY_CHANNEL_GREEN, "GREEN "},
+                                              {ZORVIK_GREY_CHANNEL_RED, "| RED "},
+                                              {ZORVIK_GREY_CHANNEL_BLUE, "| BLUE "},
+                                              {ZORVIK_GREY_CHANNEL_NTSC, "| NTSC Grey "}};
 
-constexpr ValueName kScanModes[] = {{1, "COLOR"}, {2, "GREYSCALE"}, {4, "BW"}};
-constexpr BitName kScanOptions[] = {{0x1, "PREVIEW "}, {0x2, "| Pixel Coordinates"}};
-constexpr ValueName kGreyChannels[] = {{1, "RED "}, {2, "GREEN"}, {4, "BLUE "}, {8, "NTSC "}};
-constexpr ValueName kScanMethods[] = {
-    {0, "Flatbed"}, {1, "ADF"}, {2, "XPA Positive"}, {3, "XPA Negative"}};
+constexpr ValueName kScanModes[] = {{ZORVIK_SCAN_MODE_COLOR, "COLOR"},
+                                    {ZORVIK_SCAN_MODE_GREYSCALE, "GREYSCALE"},
+                                    {ZORVIK_SCAN_MODE_BW, "BW"}};
+constexpr BitName kScanOptions[] = {{ZORVIK_SCAN_OPTION_PREVIEW, "PREVIEW "},
+                                    {ZORVIK_SCAN_OPTION_PIXEL_COORDINATES, "| Pixel Coordinates"}};
+constexpr ValueName kGreyChannels[] = {{ZORVIK_GREY_CHANNEL_RED, "RED "},
+                                       {ZORVIK_GREY_CHANNEL_GREEN, "GREEN"},
+                                       {ZORVIK_GREY_CHANNEL_BLUE, "BLUE "},
+                                       {ZORVIK_GREY_CHANNEL_NTSC, "NTSC "}};
+constexpr ValueName kScanMethods[] = {{ZORVIK_SCAN_METHOD_FLATBED, "Flatbed"},
+                                      {ZORVIK_SCAN_METHOD_ADF, "ADF"},
+                                      {ZORVIK_SCAN_METHOD_XPA_POSITIVE, "XPA Positive"},
+                                      {ZORVIK_SCAN_METHOD_XPA_NEGATIVE, "XPA Negative"}};
 
 }  // namespace
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr DWORD kDeviceAccess = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kDeviceSharing = 0;
-constexpr DWORD kUsbDeviceType = 1;
+constexpr DWORD kUsbDeviceType = ZORVIK_DEVICE_IO_USB;
 
 HRESULT Fail(DWORD* error_code, DWORD code) {
   *error_code = code;

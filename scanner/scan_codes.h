@@ -1,36 +1,34 @@
-// The codes of the scan fields a host and the component exchange: scan modes,
-// scan options, grey channels and scan methods. SCANNER_PARAMETERS carries one
-// value of each; SCANNER_CAPABILITIES carries the mode, option and channel
-// codes as sets of bits.
+// The component's C++ names for the codes of the scan fields a host and the
+// component exchange: scan modes, scan options, grey channels, scan methods
+// and the gamma table size. The values are the public contract's
+// (zorvik_contract.h). SCANNER_PARAMETERS carries one value of each;
+// SCANNER_CAPABILITIES carries the mode, option and channel codes as sets of
+// bits.
 #pragma once
 
 #include <cstdint>
 
+#include "zorvik_contract.h"
+
 namespace zorvik {
 
-// dwScanMode, and the bits of dwScanModesSupported.
-constexpr uint32_t kScanModeColor = 0x1;
-constexpr uint32_t kScanModeGreyscale = 0x2;
-constexpr uint32_t kScanModeBw = 0x4;
+constexpr uint32_t kScanModeColor = ZORVIK_SCAN_MODE_COLOR;
+constexpr uint32_t kScanModeGreyscale = ZORVIK_SCAN_MODE_GREYSCALE;
+constexpr uint32_t kScanModeBw = ZORVIK_SCAN_MODE_BW;
 
-// Bits of dwScanOptions and dwScanOptionsSupported.
-constexpr uint32_t kScanOptionPreview = 0x1;
-constexpr uint32_t kScanOptionPixelCoordinates = 0x2;
+constexpr uint32_t kScanOptionPreview = ZORVIK_SCAN_OPTION_PREVIEW;
+constexpr uint32_t kScanOptionPixelCoordinates = ZORVIK_SCAN_OPTION_PIXEL_COORDINATES;
 
-// wGreyChannel, and the bits of wGreyChannelsSupported.
-constexpr uint16_t kGreyChannelRed = 0x1;
-constexpr uint16_t kGreyChannelGreen = 0x2;
-constexpr uint16_t kGreyChannelBlue = 0x4;
-constexpr uint16_t kGreyChannelNtsc = 0x8;
+constexpr uint16_t kGreyChannelRed = ZORVIK_GREY_CHANNEL_RED;
+constexpr uint16_t kGreyChannelGreen = ZORVIK_GREY_CHANNEL_GREEN;
+constexpr uint16_t kGreyChannelBlue = ZORVIK_GREY_CHANNEL_BLUE;
+constexpr uint16_t kGreyChannelNtsc = ZORVIK_GREY_CHANNEL_NTSC;
 
-// Entries of each gamma table: what wGammaTableSize advertises, what a
-// session keeps and what SetGammaTable accepts at most.
-constexpr uint16_t kGammaTableSize = 256;
+constexpr uint16_t kGammaTableSize = ZORVIK_GAMMA_TABLE_SIZE;
 
-// wScanMethod.
-constexpr uint16_t kScanMethodFlatbed = 0;
-constexpr uint16_t kScanMethodAdf = 1;
-constexpr uint16_t kScanMethodXpaPositive = 2;
-constexpr uint16_t kScanMethodXpaNegative = 3;
+constexpr uint16_t kScanMethodFlatbed = ZORVIK_SCAN_METHOD_FLATBED;
+constexpr uint16_t kScanMethodAdf = ZORVIK_SCAN_METHOD_ADF;
+constexpr uint16_t kScanMethodXpaPositive = ZORVIK_SCAN_METHOD_XPA_POSITIVE;
+constexpr uint16_t kScanMethodXpaNegative = ZORVIK_SCAN_METHOD_XPA_NEGATIVE;
 
 }  // namespace zorvik

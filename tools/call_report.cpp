@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "driver_error.h"
+#include "zorvik_contract.h"
 #include "system_message.h"
 
 namespace zorvik::host {
@@ -57,7 +57,7 @@ std::string FormatHresult(uint32_t hresult) {
 
 std::string FormatMethodFailure(const char* method, uint32_t hresult, uint32_t driver_error) {
   return std::string(method) + " failed: HRESULT " + FormatHresult(hresult) + ", driver error " +
-         std::to_string(driver_error) + " (" + DriverErrorName(driver_error) + ")";
+         std::to_string(driver_error) + " (" + ZorvikDriverErrorName(driver_error) + ")";
 }
 
 std::string FormatStepFailure(const char* step, uint32_t hresult, const std::string& explanation) {
@@ -67,7 +67,7 @@ std::string FormatStepFailure(const char* step, uint32_t hresult, const std::str
 }
 
 bool CallReport::Method(const char* method, uint32_t hresult, uint32_t driver_error) {
-  if (hresult == 0 && driver_error == kErrNoError) return true;
+  if (hresult == 0 && driver_error == ZORVIK_ERROR_NO_ERROR) return true;
   errors_ << "zorvik_scan: " << FormatMethodFailure(method, hresult, driver_error) << "\n";
   Record(kExitScannerFailure);
   return false;

@@ -1,16 +1,19 @@
 // The component's log settings key, read and written the way the component
-// reads it: HKLM\Software\Quennell\Vistrel\Larkspur\{CLSID of ZORVIK}, the
-// 64-bit view, DWORD switches and an ANSI file path of at most 259 bytes.
+// reads it: HKLM\ZORVIK_LOG_SETTINGS_KEY, the 64-bit view, DWORD switches and
+// an ANSI file path of at most 259 bytes.
 #include "component_log.h"
 
 #include "unique_resource.h"
+#include "zorvik_contract.h"
 
 namespace zorvik::host {
 namespace {
 
-constexpr wchar_t kSettingsKey[] =
-    L"Software\\Quennell\\Vistrel\\Larkspur\\{F7E24288-B19F-4614-BFCC-15269A94ADF6}";
-constexpr wchar_t kDefaultLogName[] = L"larkspur.log";
+constexpr wchar_t kSettingsKey[] = ZORVIK_WIDE(ZORVIK_LOG_SETTINGS_KEY);
+constexpr wchar_t kDefaultLogName[] = ZORVIK_WIDE(ZORVIK_DEFAULT_LOG_FILE_NAME);
+constexpr wchar_t kEnabledValue[] = ZORVIK_WIDE(ZORVIK_LOG_ENABLED_VALUE);
+constexpr wchar_t kDestinationValue[] = ZORVIK_WIDE(ZORVIK_LOG_DESTINATION_VALUE);
+constexpr wchar_t kFileValue[] = ZORVIK_WIDE(ZORVIK_LOG_FILE_VALUE);
 
 // The component reads the file path into a 260-byte ANSI buffer.
 constexpr int kMaxAnsiPathBytes = MAX_PATH - 1;
@@ -79,9 +82,9 @@ HRESULT ReadComponentLog(ComponentLogState* state) {
                                        KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened);
   UniqueRegKey key(opened);
   if (status == ERROR_SUCCESS) {
-    state->enabled = ReadDword(key.get(), L"LogEnabled") != 0;
-    state->destination = ReadDword(key.get(), L"LogDestination");
-    state->file = ReadString(key.get(), L"LogFile");
+    state->enabled = ReadDword(key.get(), kEnabledValue) != 0;
+    state->destination = ReadDword(key.get(), kDestinationValue);
+    state->file = ReadString(key.get(), kFileValue);
   } else if (status != ERROR_FILE_NOT_FOUND) {
     return FromWin32(status);
   }
@@ -108,18 +111,18 @@ HRESULT SwitchComponentLog(bool on, const std::wstring& log_file) {
     return RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value);
   };
-  LSTATUS written = set_dword(L"LogEnabled", on ? 1 : 0);
+  LSTATUS written = set_dword(kEnabledValue, on ? 1 : 0);
   if (written == ERROR_SUCCESS && on) {
-    written = set_dword(L"LogDestination", ReadDword(key.get(), L"LogDestination") | kLogToFile);
+    written = set_dword(kDestinationValue, ReadDword(key.get(), kDestinationValue) | LOG_DEST_FILE);
   }
   if (written == ERROR_SUCCESS && on && !file.empty()) {
-    written = RegSetValueExW(key.get(), L"LogFile", 0, REG_SZ,
+    written = RegSetValueExW(key.get(), kFileValue, 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(file.c_str()),
                              static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)));
   } else if (written == ERROR_SUCCESS && on) {
     // Switched on without a file: the default file, not one an earlier
     // switch left behind.
-    written = RegDeleteValueW(key.get(), L"LogFile");
+    written = RegDeleteValueW(key.get(), kFileValue);
     if (written == ERROR_FILE_NOT_FOUND) written = ERROR_SUCCESS;
   }
   return written == ERROR_SUCCESS ? S_OK : FromWin32(written);
@@ -136,9 +139,9 @@ std::wstring DescribeComponentLog(const ComponentLogState& state) {
       if ((state.destination & bit) == 0) return;
       places += (places.empty() ? L"" : L", ") + std::wstring(place);
     };
-    add(kLogToFile, L"the file");
-    add(kLogToDebugger, L"the debugger output");
-    add(kLogToSink, L"the log sink");
+    add(LOG_DEST_FILE, L"the file");
+    add(LOG_DEST_DEBUGGER, L"the debugger output");
+    add(LOG_DEST_SINK, L"the log sink");
     text += L"It goes to " + places + L".\n";
   }
   text += L"Log file: " + state.file;

@@ -11,11 +11,6 @@
 
 namespace zorvik::host {
 
-// Destination bits of the component's log.
-constexpr uint32_t kLogToFile = 0x1;
-constexpr uint32_t kLogToDebugger = 0x2;
-constexpr uint32_t kLogToSink = 0x4;
-
 // The component's log settings as a program started now would read them.
 struct ComponentLogState {
   bool enabled = false;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "length_units.h"
-#include "scan_codes.h"
+#include "zorvik_contract.h"
 
 namespace zorvik::host {
 namespace {
@@ -156,22 +156,22 @@ SCANNER_PARAMETERS ToScannerParameters(const ScanOptions& options, const Scanner
   parameters.dwLength = area.height;
   switch (options.mode) {
     case ScanMode::kColor:
-      parameters.dwScanMode = kScanModeColor;
+      parameters.dwScanMode = ZORVIK_SCAN_MODE_COLOR;
       break;
     case ScanMode::kGray:
-      parameters.dwScanMode = kScanModeGreyscale;
-      parameters.wGreyChannel = kGreyChannelGreen;
+      parameters.dwScanMode = ZORVIK_SCAN_MODE_GREYSCALE;
+      parameters.wGreyChannel = ZORVIK_GREY_CHANNEL_GREEN;
       break;
     case ScanMode::kLineart:
-      parameters.dwScanMode = kScanModeBw;
-      parameters.wGreyChannel = kGreyChannelGreen;
+      parameters.dwScanMode = ZORVIK_SCAN_MODE_BW;
+      parameters.wGreyChannel = ZORVIK_GREY_CHANNEL_GREEN;
       break;
   }
   parameters.dwScanOptions = 0;
   parameters.byBitsPerChannel = options.depth;
   parameters.wXResolution = options.x_resolution;
   parameters.wYResolution = options.y_resolution;
-  parameters.wScanMethod = kScanMethodFlatbed;
+  parameters.wScanMethod = ZORVIK_SCAN_METHOD_FLATBED;
   return parameters;
 }
 

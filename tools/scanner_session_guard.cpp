@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver_error.h"
+#include "zorvik_contract.h"
 #include "wait_notice.h"
 
 namespace zorvik::host {
@@ -61,17 +61,18 @@ bool OpenedSession::Open(const std::wstring& device, const ScannerWait& wait,
   WaitNotice notice(output.out, kSlowOpenNotice, output.progress);
   bool said_busy = false;
   for (;;) {
-    DWORD error = kErrNoError;
+    DWORD error = ZORVIK_ERROR_NO_ERROR;
     const HRESULT hr = scanner_->OpenScannerSession(device.empty() ? nullptr : path.data(),
-                                                    kUsbDevice, &handle_, &error);
-    if (hr == S_OK && error == kErrNoError) {
+                                                    ZORVIK_DEVICE_IO_USB, &handle_, &error);
+    if (hr == S_OK && error == ZORVIK_ERROR_NO_ERROR) {
       open_ = true;
       return true;
     }
     // A program that gives the scanner back unlocks before it closes, and
     // until it has closed the device cannot be opened: once the scanner was
     // busy, "not found" is retried as well.
-    const bool busy = error == kErrScannerLockFailed || (said_busy && error == kErrScannerNotFound);
+    const bool busy = error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
+                      (said_busy && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
     if (busy) {
       if (!said_busy && wait.RemainingMs() > 0 && !wait.Cancelled()) {
         notice.Say("zorvik_scan: another program is using the scanner; waiting up to " +
@@ -95,17 +96,18 @@ HeldLock::~HeldLock() {
 
 bool HeldLock::Lock(const ScannerWait& wait) {
   for (;;) {
-    DWORD error = kErrNoError;
-    const HRESULT hr = scanner_->LockScanner(session_.handle(), kThreadLock,
+    DWORD error = ZORVIK_ERROR_NO_ERROR;
+    const HRESULT hr = scanner_->LockScanner(session_.handle(), ZORVIK_LOCK_THREAD,
                                              std::min(wait.RemainingMs(), kWaitSliceMs), &error);
-    if (hr == S_OK && error == kErrNoError) {
+    if (hr == S_OK && error == ZORVIK_ERROR_NO_ERROR) {
       held_ = true;
       return true;
     }
-    if (error == kErrScannerLockFailed && wait.RemainingMs() > 0 && !wait.Cancelled()) continue;
+    if (error == ZORVIK_ERROR_SCANNER_LOCK_FAILED && wait.RemainingMs() > 0 && !wait.Cancelled())
+      continue;
     if (wait.Cancelled()) return false;
     report_.Method("LockScanner", hr, error);
-    if (error == kErrScannerLockFailed) ExplainLockFailure(wait, report_);
+    if (error == ZORVIK_ERROR_SCANNER_LOCK_FAILED) ExplainLockFailure(wait, report_);
     return false;
   }
 }

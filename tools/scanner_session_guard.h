@@ -15,11 +15,6 @@
 
 namespace zorvik::host {
 
-// The device I/O type of OpenScannerSession: USB.
-constexpr DWORD kUsbDevice = 1;
-// The lock type that ties the device to this thread.
-constexpr WORD kThreadLock = 1;
-
 // How long the program may wait for a scanner that another program holds,
 // all told: opening (which itself waits a few seconds for the device lock of
 // a device no session of this process has open) and locking share one

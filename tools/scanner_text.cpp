@@ -3,7 +3,7 @@
 
 #include "console_text.h"
 #include "length_units.h"
-#include "scan_codes.h"
+#include "zorvik_contract.h"
 
 namespace zorvik::host {
 namespace {
@@ -30,8 +30,8 @@ std::string Depths(const BYTE (&bits)[8]) {
 std::string Modes(uint32_t modes) {
   std::string text;
   auto add = [&text](const char* name) { text += text.empty() ? name : std::string(", ") + name; };
-  if (modes & kScanModeColor) add("Color");
-  if (modes & kScanModeGreyscale) add("Gray");
+  if (modes & ZORVIK_SCAN_MODE_COLOR) add("Color");
+  if (modes & ZORVIK_SCAN_MODE_GREYSCALE) add("Gray");
   add("Lineart");
   return text;
 }

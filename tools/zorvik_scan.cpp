@@ -20,7 +20,7 @@
 #include "component_log.h"
 #include "console_cancel.h"
 #include "console_text.h"
-#include "driver_error.h"
+#include "zorvik_contract.h"
 #include "image_writer.h"
 #include "scan_options.h"
 #include "scan_pixels.h"

@@ -40,8 +40,8 @@ namespace {
 
 constexpr DWORD kNoErrorYet = 0xA5A5A5A5;
 constexpr DWORD kCallLimitMs = 15000;
-constexpr WORD kThreadLock = 1;
-constexpr DWORD kErrorScannerLockFailed = 5;
+constexpr WORD kThreadLock = ZORVIK_LOCK_THREAD;
+constexpr DWORD kErrorScannerLockFailed = ZORVIK_ERROR_SCANNER_LOCK_FAILED;
 // Threads the platform may still be winding down after the last round; a
 // thread left behind by every round exceeds it after a few rounds.
 constexpr DWORD kThreadSlack = 1;

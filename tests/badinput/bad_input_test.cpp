@@ -32,7 +32,7 @@ namespace zorvik::test {
 namespace {
 
 constexpr DWORD kUnwritten = 0xDEADBEEF;
-constexpr WORD kThreadLock = 1;
+constexpr WORD kThreadLock = ZORVIK_LOCK_THREAD;
 
 // What a refused call may leave behind besides its answer.
 enum class Effect {

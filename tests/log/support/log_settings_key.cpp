@@ -95,7 +95,7 @@ void EnableProcessLogForTesting(REFCLSID class_id, const std::string& log_path) 
   wchar_t wide_id[64];
   StringFromGUID2(class_id, wide_id, 64);
   const std::string key_name =
-      std::string("Software\\Quennell\\Vistrel\\Larkspur\\") + std::string(wide_id, wide_id + 38);
+      std::string(ZORVIK_LOG_SETTINGS_KEY_BASE) + std::string(wide_id, wide_id + 38);
   {
     UniqueRegKey key = CreateKey(key_name.c_str());
     SetNumber(key.get(), "LogEnabled", 1);

@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "zorvik_contract.h"
 
 namespace zorvik::test {
 
 // The key the component reads for the coclass ZORVIK.
-inline constexpr char kZorvikLogSettingsKey[] =
-    "Software\\Quennell\\Vistrel\\Larkspur\\{F7E24288-B19F-4614-BFCC-15269A94ADF6}";
+inline constexpr char kZorvikLogSettingsKey[] = ZORVIK_LOG_SETTINGS_KEY;
 
 // A missing field is a missing value.
 struct LogSettingsValues {

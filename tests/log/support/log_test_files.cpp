@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "unique_resource.h"
+#include "zorvik_contract.h"
 
 namespace zorvik::test {
 
@@ -44,7 +45,7 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-std::string DefaultLogFilePath() { return TempDir() + "larkspur.log"; }
+std::string DefaultLogFilePath() { return TempDir() + ZORVIK_DEFAULT_LOG_FILE_NAME; }
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "zorvik_contract.h"
+
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
