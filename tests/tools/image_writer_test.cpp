@@ -1,14 +1,19 @@
-// The image writer under the platform's own imaging component: small images
-// in every scan layout and format, fed in pieces that split pixels and lines,
-// read back with a WIC decoder pixel for pixel; and the files it must not
-// leave behind.
+// The image writer read back by the platform's own imaging component (WIC):
+// small images in every scan layout and format, fed in pieces that split
+// pixels and lines, decoded pixel for pixel (JPEG within a tolerance); and
+// the files it must not leave behind or touch: a target is replaced only by a
+// complete image, whether the write fails, the writer is dropped or its
+// process is killed.
 #include "image_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 namespace zorvik::host {
 namespace {
@@ -31,6 +36,7 @@ class ImageWriterTest : public testing::Test {
     path_ = std::wstring(folder) + std::wstring(name.begin(), name.end());
   }
   void TearDown() override {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path_.c_str());
     factory_.Reset();
     CoUninitialize();
@@ -56,9 +62,44 @@ std::vector<uint8_t> ScanBytes(const ImageShape& shape) {
   return bytes;
 }
 
+// The file's bytes; empty when there is none.
+std::string Contents(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void Put(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD put = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(file);
+}
+
+// The temporary files of `target` in its folder.
+int Temporaries(const std::wstring& target) {
+  WIN32_FIND_DATAW found;
+  HANDLE search =
+      FindFirstFileW((StagedFile::TemporaryMarker(target) + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
 uint16_t Sample16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
 struct DecodedImage {
+  GUID container = GUID_NULL;
   UINT width = 0;
   UINT height = 0;
   double x_dpi = 0;
@@ -76,6 +117,7 @@ DecodedImage Decode(IWICImagingFactory* factory, const std::wstring& path, const
   EXPECT_HRESULT_SUCCEEDED(factory->CreateDecoderFromFilename(
       path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder));
   if (!decoder) return image;
+  decoder->GetContainerFormat(&image.container);
   ComPtr<IWICBitmapFrameDecode> frame;
   EXPECT_HRESULT_SUCCEEDED(decoder->GetFrame(0, &frame));
   if (!frame) return image;
@@ -106,9 +148,11 @@ DecodedImage Decode(IWICImagingFactory* factory, const std::wstring& path, const
 
 // Checks every pixel of `image` against the scan it was written from, in the
 // colours a viewer shows: 8-bit scans compared as 32-bit BGRA after WIC's
-// conversion, 16-bit scans in the 16-bit layout the file holds.
+// conversion, 16-bit scans in the 16-bit layout the file holds; each sample
+// within `tolerance`.
 void ExpectSamePicture(IWICImagingFactory* factory, const std::wstring& path,
-                       const ImageShape& shape, const std::vector<uint8_t>& scan) {
+                       const ImageShape& shape, const std::vector<uint8_t>& scan,
+                       uint32_t tolerance = 0) {
   const bool deep = shape.pixels == ScanPixels::kBgr48 || shape.pixels == ScanPixels::kGrey16;
   const DecodedImage image =
       Decode(factory, path, deep ? GUID_WICPixelFormatUndefined : GUID_WICPixelFormat32bppBGRA);
@@ -153,7 +197,9 @@ void ExpectSamePicture(IWICImagingFactory* factory, const std::wstring& path,
         ADD_FAILURE() << "unexpected 16-bit layout in the file";
         return;
       }
-      if (std::memcmp(want, got, sizeof want) != 0) {
+      bool close = true;
+      for (int c = 0; c < 3; ++c) close = close && std::abs(int(want[c]) - int(got[c])) <= int(tolerance);
+      if (!close) {
         ++mismatches;
         ADD_FAILURE() << "pixel (" << x << ", " << y << "): want " << want[0] << "/" << want[1]
                       << "/" << want[2] << " (b/g/r), got " << got[0] << "/" << got[1] << "/"
@@ -167,18 +213,47 @@ struct FormatCase {
   const char* label;
   ImageFormat format;
   ScanPixels pixels;
+  // The layout the file holds, as WIC names it.
   const GUID* encoder_format;
 };
 
-ImageShape ShapeOf(ScanPixels pixels) {
+const GUID& ContainerOf(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::kTiff:
+      return GUID_ContainerFormatTiff;
+    case ImageFormat::kBmp:
+      return GUID_ContainerFormatBmp;
+    case ImageFormat::kJpeg:
+      return GUID_ContainerFormatJpeg;
+    default:
+      return GUID_ContainerFormatPng;
+  }
+}
+
+// A small image whose scan lines hold more pixels than it keeps, as a 1-bit
+// line padded to whole bytes does: 13 pixels of lines of 24.
+ImageShape ShapeOf(ScanPixels pixels, uint32_t width = 13, uint32_t height = 5) {
   ImageShape shape;
   shape.pixels = pixels;
-  shape.width = 13;  // a 1-bit line of 13 pixels ends inside its second byte
-  shape.height = 5;
-  shape.bytes_per_line = static_cast<uint32_t>(BytesPerLine(BitsPerPixel(pixels), shape.width));
+  shape.width = width;
+  shape.height = height;
+  shape.bytes_per_line =
+      static_cast<uint32_t>(BytesPerLine(BitsPerPixel(pixels), (width + 8) / 8 * 8 + 8));
   shape.x_dpi = 150;
   shape.y_dpi = 600;
   return shape;
+}
+
+// Writes `scan` whole: the first failure of Create, Append or Commit.
+HRESULT WriteImage(const std::wstring& path, ImageFormat format, const ImageShape& shape,
+                   const std::vector<uint8_t>& scan, uint64_t disk_bytes = UINT64_MAX) {
+  std::unique_ptr<ImageWriter> writer;
+  HRESULT hr = ImageWriter::CreateOnSmallDiskForTesting(path, format, shape, disk_bytes, &writer);
+  // Pieces of 7 bytes split pixels and lines; a last piece takes the rest.
+  for (size_t at = 0; SUCCEEDED(hr) && at < scan.size(); at += 7) {
+    hr = writer->Append(scan.data() + at, std::min<size_t>(7, scan.size() - at));
+  }
+  return SUCCEEDED(hr) ? writer->Commit() : hr;
 }
 
 TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
@@ -188,11 +263,11 @@ TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
       {"png grey 8", ImageFormat::kPng, ScanPixels::kGrey8, &GUID_WICPixelFormat8bppGray},
       {"png grey 16", ImageFormat::kPng, ScanPixels::kGrey16, &GUID_WICPixelFormat16bppGray},
       {"png lineart", ImageFormat::kPng, ScanPixels::kBlackIsOne1, &GUID_WICPixelFormatBlackWhite},
-      {"tiff colour 8", ImageFormat::kTiff, ScanPixels::kBgr24, &GUID_WICPixelFormat24bppBGR},
+      {"tiff colour 8", ImageFormat::kTiff, ScanPixels::kBgr24, &GUID_WICPixelFormat24bppRGB},
       {"tiff colour 16", ImageFormat::kTiff, ScanPixels::kBgr48, &GUID_WICPixelFormat48bppRGB},
       {"tiff grey 8", ImageFormat::kTiff, ScanPixels::kGrey8, &GUID_WICPixelFormat8bppGray},
-      // Wine's TIFF encoder takes no 16-bit grey: three equal channels keep every bit.
-      {"tiff grey 16", ImageFormat::kTiff, ScanPixels::kGrey16, &GUID_WICPixelFormat48bppRGB},
+      // One 16-bit grey sample per pixel (BlackIsZero), not three equal ones.
+      {"tiff grey 16", ImageFormat::kTiff, ScanPixels::kGrey16, &GUID_WICPixelFormat16bppGray},
       {"tiff lineart", ImageFormat::kTiff, ScanPixels::kBlackIsOne1,
        &GUID_WICPixelFormatBlackWhite},
       {"bmp colour 8", ImageFormat::kBmp, ScanPixels::kBgr24, &GUID_WICPixelFormat24bppBGR},
@@ -207,7 +282,6 @@ TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
       std::unique_ptr<ImageWriter> writer;
       ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, test.format, shape, &writer));
       EXPECT_TRUE(IsEqualGUID(*test.encoder_format, writer->encoder_pixel_format()));
-      // Pieces of 7 bytes split pixels and lines; a last piece takes the rest.
       for (size_t at = 0; at < scan.size(); at += 7) {
         ASSERT_HRESULT_SUCCEEDED(
             writer->Append(scan.data() + at, std::min<size_t>(7, scan.size() - at)));
@@ -215,7 +289,63 @@ TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
       EXPECT_EQ(shape.height, writer->lines_written());
       ASSERT_HRESULT_SUCCEEDED(writer->Commit());
     }
+    EXPECT_EQ(0, Temporaries(path_));
     ExpectSamePicture(factory_.Get(), path_, shape, scan);
+    const DecodedImage file = Decode(factory_.Get(), path_, GUID_WICPixelFormatUndefined);
+    EXPECT_TRUE(IsEqualGUID(ContainerOf(test.format), file.container));
+    if (test.pixels == ScanPixels::kBgr48 || test.pixels == ScanPixels::kGrey16) {
+      // 16-bit samples are read back as they are in the file.
+      EXPECT_TRUE(IsEqualGUID(*test.encoder_format, file.format));
+    }
+    if (test.format == ImageFormat::kBmp) {
+      // The file header's bfSize, at offset 2, states the file's length.
+      const std::string bytes = Contents(path_);
+      ASSERT_GE(bytes.size(), 6u);
+      uint32_t stated = 0;
+      std::memcpy(&stated, bytes.data() + 2, 4);
+      EXPECT_EQ(bytes.size(), stated);
+    }
+    DeleteFileW(path_.c_str());
+  }
+}
+
+// JPEG holds 8-bit colour and grey; black and white becomes grey 0 and 255.
+// On smooth pictures (a gradient, squares on the 8-pixel grid of JPEG's
+// blocks) every sample comes back within 12 of the scan.
+TEST_F(ImageWriterTest, JpegKeepsEightBitPicturesWithinItsLoss) {
+  const struct {
+    const char* label;
+    ScanPixels pixels;
+    const GUID* encoder_format;
+  } cases[] = {
+      {"colour 8", ScanPixels::kBgr24, &GUID_WICPixelFormat24bppBGR},
+      {"grey 8", ScanPixels::kGrey8, &GUID_WICPixelFormat8bppGray},
+      {"lineart", ScanPixels::kBlackIsOne1, &GUID_WICPixelFormat8bppGray},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.label);
+    const ImageShape shape = ShapeOf(test.pixels, 29, 16);
+    std::vector<uint8_t> scan(static_cast<size_t>(shape.bytes_per_line) * shape.height);
+    const uint32_t samples = BitsPerPixel(test.pixels) / 8;
+    for (uint32_t y = 0; y < shape.height; ++y) {
+      uint8_t* line = scan.data() + y * shape.bytes_per_line;
+      for (uint32_t x = 0; x < shape.width; ++x) {
+        if (samples == 0) {
+          if ((x / 8 + y / 8) % 2) line[x / 8] |= static_cast<uint8_t>(0x80 >> x % 8);
+          continue;
+        }
+        for (uint32_t c = 0; c < samples; ++c) line[x * samples + c] = uint8_t(x * 4 + y * 3 + c * 40);
+      }
+    }
+    std::unique_ptr<ImageWriter> writer;
+    ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, ImageFormat::kJpeg, shape, &writer));
+    EXPECT_TRUE(IsEqualGUID(*test.encoder_format, writer->encoder_pixel_format()));
+    ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), scan.size()));
+    ASSERT_HRESULT_SUCCEEDED(writer->Commit());
+    writer.reset();
+    EXPECT_TRUE(IsEqualGUID(GUID_ContainerFormatJpeg,
+                            Decode(factory_.Get(), path_, GUID_WICPixelFormatUndefined).container));
+    ExpectSamePicture(factory_.Get(), path_, shape, scan, 12);
     DeleteFileW(path_.c_str());
   }
 }
@@ -246,48 +376,177 @@ TEST_F(ImageWriterTest, BytesPastTheLastLineAreRefusedWholeAndTheImageStillCompl
   too_much.push_back(0);
   std::unique_ptr<ImageWriter> writer;
   ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, ImageFormat::kPng, shape, &writer));
-  ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), 20));
-  EXPECT_EQ(E_BOUNDS, writer->Append(too_much.data() + 20, too_much.size() - 20));
+  ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), shape.bytes_per_line + 3));
+  EXPECT_EQ(E_BOUNDS,
+            writer->Append(too_much.data() + shape.bytes_per_line + 3,
+                           too_much.size() - shape.bytes_per_line - 3));
   EXPECT_EQ(1u, writer->lines_written());
-  ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data() + 20, scan.size() - 20));
+  ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data() + shape.bytes_per_line + 3,
+                                          scan.size() - shape.bytes_per_line - 3));
   ASSERT_HRESULT_SUCCEEDED(writer->Commit());
   writer.reset();
   ExpectSamePicture(factory_.Get(), path_, shape, scan);
 }
 
-TEST_F(ImageWriterTest, AnUnfinishedImageLeavesNoFile) {
+const ImageFormat kEveryFormat[] = {ImageFormat::kPng, ImageFormat::kTiff, ImageFormat::kBmp,
+                                    ImageFormat::kJpeg};
+const char kPreviousFile[] = "the previous scan, which must survive";
+
+// Until Commit succeeds the target is what it was, existing or missing, and
+// the scan lies in a temporary file beside it; a writer dropped before then
+// leaves nothing of it.
+TEST_F(ImageWriterTest, AnUncommittedImageLeavesTheTargetAsItWas) {
   const ImageShape shape = ShapeOf(ScanPixels::kBgr24);
   const std::vector<uint8_t> scan = ScanBytes(shape);
-  for (ImageFormat format : {ImageFormat::kPng, ImageFormat::kTiff, ImageFormat::kBmp}) {
-    SCOPED_TRACE(static_cast<int>(format));
-    std::unique_ptr<ImageWriter> writer;
-    ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, format, shape, &writer));
-    EXPECT_TRUE(FileExists());
-    ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), scan.size() - shape.bytes_per_line));
-    EXPECT_EQ(E_UNEXPECTED, writer->Commit());
-    writer.reset();
-    EXPECT_FALSE(FileExists());
+  for (bool existed : {false, true}) {
+    for (ImageFormat format : kEveryFormat) {
+      SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format)
+                                      << (existed ? ", over a file" : ", no file"));
+      if (existed) Put(path_, kPreviousFile);
+      const std::string before = Contents(path_);
+      std::unique_ptr<ImageWriter> writer;
+      ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, format, shape, &writer));
+      ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), scan.size() - shape.bytes_per_line));
+      EXPECT_EQ(1, Temporaries(path_));
+      EXPECT_EQ(before, Contents(path_));
+      EXPECT_EQ(existed, FileExists());
+      EXPECT_EQ(E_UNEXPECTED, writer->Commit());
+      writer.reset();
+      EXPECT_EQ(before, Contents(path_));
+      EXPECT_EQ(existed, FileExists());
+      EXPECT_EQ(0, Temporaries(path_));
+      DeleteFileW(path_.c_str());
+    }
+  }
+}
+
+// Every way a write fails is reported with the system's error, wherever it
+// strikes (creating, appending or committing), and leaves the target as it
+// was with no temporary file.
+TEST_F(ImageWriterTest, AFailedWriteIsReportedAndLeavesTheTargetAsItWas) {
+  const ImageShape shape = ShapeOf(ScanPixels::kBgr24, 40, 30);
+  const std::vector<uint8_t> scan = ScanBytes(shape);
+  enum class Fault { kNoFolder, kReadOnlyTarget, kFullDisk, kDiskOneByteShort };
+  const struct {
+    const char* label;
+    Fault fault;
+    HRESULT expected;
+  } cases[] = {
+      {"no folder", Fault::kNoFolder, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+      {"read-only target", Fault::kReadOnlyTarget, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+      {"full disk", Fault::kFullDisk, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
+      {"disk one byte short", Fault::kDiskOneByteShort, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
+  };
+  for (const auto& test : cases) {
+    for (ImageFormat format : kEveryFormat) {
+      SCOPED_TRACE(testing::Message() << test.label << ", format " << static_cast<int>(format));
+      const std::wstring target =
+          test.fault == Fault::kNoFolder ? path_ + L"_no_such_folder\\page" : path_;
+      uint64_t disk_bytes = UINT64_MAX;
+      if (test.fault == Fault::kFullDisk) disk_bytes = 0;
+      if (test.fault == Fault::kDiskOneByteShort) {
+        ASSERT_HRESULT_SUCCEEDED(WriteImage(path_, format, shape, scan));
+        disk_bytes = Contents(path_).size() - 1;
+      }
+      if (test.fault != Fault::kNoFolder) Put(path_, kPreviousFile);
+      if (test.fault == Fault::kReadOnlyTarget) {
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+      }
+      const std::string before = Contents(target);
+
+      EXPECT_EQ(test.expected, WriteImage(target, format, shape, scan, disk_bytes));
+      EXPECT_EQ(before, Contents(target));
+      EXPECT_EQ(test.fault != Fault::kNoFolder,
+                GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES);
+      EXPECT_EQ(0, Temporaries(target));
+      SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(path_.c_str());
+    }
+  }
+}
+
+// The name of the event a writer child sets once it is halfway through.
+std::wstring HalfwayEventName(const std::wstring& target) {
+  std::wstring name = L"zorvik_image_writer_halfway_" + target;
+  for (wchar_t& c : name) {
+    if (c == L'\\' || c == L':') c = L'_';
+  }
+  return name;
+}
+
+const ImageShape kChildShape = ShapeOf(ScanPixels::kGrey16, 64, 64);
+
+// Writes half an image over `argument`, says so, and waits to be killed.
+ZORVIK_CHILD_ROLE(image_writer_killed_halfway) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 2;
+  const std::vector<uint8_t> scan = ScanBytes(kChildShape);
+  std::unique_ptr<ImageWriter> writer;
+  if (FAILED(ImageWriter::Create(argument, ImageFormat::kTiff, kChildShape, &writer))) return 3;
+  if (FAILED(writer->Append(scan.data(), scan.size() / 2))) return 4;
+  HANDLE halfway = OpenEventW(EVENT_MODIFY_STATE, FALSE, HalfwayEventName(argument).c_str());
+  if (halfway == nullptr) return 5;
+  SetEvent(halfway);
+  Sleep(60000);
+  return 6;
+}
+
+// A writer whose process is killed leaves the previous file byte-identical,
+// and the system removes its temporary file.
+TEST_F(ImageWriterTest, AKilledWriterLeavesThePreviousFileAndNoTemporary) {
+  Put(path_, kPreviousFile);
+  HANDLE halfway = CreateEventW(nullptr, TRUE, FALSE, HalfwayEventName(path_).c_str());
+  ASSERT_NE(nullptr, halfway);
+  test::ChildProcess child("image_writer_killed_halfway", path_);
+  ASSERT_TRUE(child.started());
+  const HANDLE either[] = {halfway, child.handle()};
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, either, FALSE, 30000));
+  CloseHandle(halfway);
+  EXPECT_EQ(1, Temporaries(path_));
+  child.Kill();
+
+  EXPECT_EQ(kPreviousFile, Contents(path_));
+  // The system deletes the file as it closes the dead process's handles.
+  for (int wait = 0; wait < 50 && Temporaries(path_) > 0; ++wait) Sleep(100);
+  EXPECT_EQ(0, Temporaries(path_));
+}
+
+// Where the file system has no hard links, the complete file is copied to
+// its second name instead; either way the target gets all of it.
+TEST_F(ImageWriterTest, PublishingReplacesTheTargetWithLinksOrWithout) {
+  for (bool links : {true, false}) {
+    SCOPED_TRACE(links ? "hard link" : "copy");
+    Put(path_, kPreviousFile);
+    std::unique_ptr<StagedFile> file;
+    ASSERT_HRESULT_SUCCEEDED(StagedFile::Create(path_, &file));
+    if (!links) file->DisableLinksForTesting();
+    const std::string image = "a complete image";
+    DWORD put = 0;
+    ASSERT_TRUE(WriteFile(file->handle(), image.data(), static_cast<DWORD>(image.size()), &put,
+                          nullptr));
+    EXPECT_EQ(kPreviousFile, Contents(path_));
+    ASSERT_HRESULT_SUCCEEDED(file->Publish());
+    file.reset();
+    EXPECT_EQ(image, Contents(path_));
+    EXPECT_EQ(0, Temporaries(path_));
   }
 }
 
 TEST_F(ImageWriterTest, RefusesWhatItCannotWrite) {
   std::unique_ptr<ImageWriter> writer;
   ImageShape shape = ShapeOf(ScanPixels::kBgr24);
-  shape.bytes_per_line -= 1;
+  shape.bytes_per_line = 38;
   EXPECT_EQ(E_INVALIDARG, ImageWriter::Create(path_, ImageFormat::kPng, shape, &writer));
   shape = ShapeOf(ScanPixels::kBgr24);
   shape.height = 0;
   EXPECT_EQ(E_INVALIDARG, ImageWriter::Create(path_, ImageFormat::kPng, shape, &writer));
-  // BMP holds no 16-bit channels.
-  EXPECT_EQ(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT,
-            ImageWriter::Create(path_, ImageFormat::kBmp, ShapeOf(ScanPixels::kGrey16), &writer));
+  // BMP and JPEG hold no 16-bit channels.
+  for (ImageFormat format : {ImageFormat::kBmp, ImageFormat::kJpeg}) {
+    EXPECT_EQ(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT,
+              ImageWriter::Create(path_, format, ShapeOf(ScanPixels::kGrey16), &writer));
+  }
   EXPECT_EQ(nullptr, writer);
   EXPECT_FALSE(FileExists());
-
-  const std::wstring nowhere = path_ + L"_missing_folder\\page.png";
-  EXPECT_HRESULT_FAILED(
-      ImageWriter::Create(nowhere, ImageFormat::kPng, ShapeOf(ScanPixels::kBgr24), &writer));
-  EXPECT_EQ(nullptr, writer);
+  EXPECT_EQ(0, Temporaries(path_));
 }
 
 }  // namespace
