@@ -50,10 +50,11 @@ class FileStream : public IStream {
 
  private:
   virtual ~FileStream() = default;
-  // Records the thread's last error as the stream's failure, if it is the
-  // first, and returns it.
+  // Records `error` as the stream's failure, if it is the first, and returns
+  // it as an HRESULT.
   HRESULT Fail(DWORD error);
-  // ERROR_DISK_FULL when a file of `end` bytes would not fit the test limit.
+  // False, with ERROR_DISK_FULL recorded, when a file of `end` bytes would
+  // not fit the test's limit.
   bool FitsLimit(uint64_t end);
 
   HANDLE file_;

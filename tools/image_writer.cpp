@@ -210,14 +210,13 @@ HRESULT ImageWriter::OpenTiff() {
   const TiffLayout layout = TiffLayoutFor(shape_.pixels);
   encoder_format_ = *layout.format;
   conversion_ = layout.conversion;
-  TiffImage image;
-  image.width = shape_.width;
-  image.height = shape_.height;
-  image.samples_per_pixel = layout.samples_per_pixel;
-  image.bits_per_sample = layout.bits_per_sample;
-  image.photometric = layout.photometric;
-  image.x_dpi = shape_.x_dpi;
-  image.y_dpi = shape_.y_dpi;
+  const TiffImage image = {shape_.width,
+                           shape_.height,
+                           layout.samples_per_pixel,
+                           layout.bits_per_sample,
+                           layout.photometric,
+                           shape_.x_dpi,
+                           shape_.y_dpi};
   tiff_sink_ = std::make_unique<StreamSink>(stream_.Get());
   tiff_ = std::make_unique<TiffWriter>(image, *tiff_sink_);
   if (!tiff_->fits()) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);

@@ -52,7 +52,9 @@ TiffWriter::TiffWriter(const TiffImage& image, ByteSink& sink) : image_(image), 
   if (!fits_) return;
   row_bytes_ = static_cast<size_t>(row_bytes);
   const uint64_t rows = kStripBytes / row_bytes;
-  rows_per_strip_ = static_cast<uint32_t>(rows == 0 ? 1 : rows < image.height ? rows : image.height);
+  rows_per_strip_ = static_cast<uint32_t>(rows == 0             ? 1
+                                          : rows < image.height ? rows
+                                                                : image.height);
 }
 
 bool TiffWriter::Put(const uint8_t* bytes, size_t count) {

@@ -65,8 +65,8 @@ std::vector<uint8_t> ScanBytes(const ImageShape& shape) {
 // The file's bytes; empty when there is none.
 std::string Contents(const std::wstring& path) {
   std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return bytes;
   char buffer[4096];
   DWORD got = 0;
@@ -86,8 +86,7 @@ void Put(const std::wstring& path, const std::string& bytes) {
 // The temporary files of `target` in its folder.
 int Temporaries(const std::wstring& target) {
   WIN32_FIND_DATAW found;
-  HANDLE search =
-      FindFirstFileW((StagedFile::TemporaryMarker(target) + L"*").c_str(), &found);
+  HANDLE search = FindFirstFileW((StagedFile::TemporaryMarker(target) + L"*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int count = 0;
   do ++count;
@@ -198,7 +197,8 @@ void ExpectSamePicture(IWICImagingFactory* factory, const std::wstring& path,
         return;
       }
       bool close = true;
-      for (int c = 0; c < 3; ++c) close = close && std::abs(int(want[c]) - int(got[c])) <= int(tolerance);
+      for (int c = 0; c < 3; ++c)
+        close = close && std::abs(int(want[c]) - int(got[c])) <= int(tolerance);
       if (!close) {
         ++mismatches;
         ADD_FAILURE() << "pixel (" << x << ", " << y << "): want " << want[0] << "/" << want[1]
@@ -217,18 +217,9 @@ struct FormatCase {
   const GUID* encoder_format;
 };
 
-const GUID& ContainerOf(ImageFormat format) {
-  switch (format) {
-    case ImageFormat::kTiff:
-      return GUID_ContainerFormatTiff;
-    case ImageFormat::kBmp:
-      return GUID_ContainerFormatBmp;
-    case ImageFormat::kJpeg:
-      return GUID_ContainerFormatJpeg;
-    default:
-      return GUID_ContainerFormatPng;
-  }
-}
+// The container of each ImageFormat, in the enum's order.
+const GUID* const kContainers[] = {&GUID_ContainerFormatPng, &GUID_ContainerFormatTiff,
+                                   &GUID_ContainerFormatBmp, &GUID_ContainerFormatJpeg};
 
 // A small image whose scan lines hold more pixels than it keeps, as a 1-bit
 // line padded to whole bytes does: 13 pixels of lines of 24.
@@ -292,7 +283,7 @@ TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
     EXPECT_EQ(0, Temporaries(path_));
     ExpectSamePicture(factory_.Get(), path_, shape, scan);
     const DecodedImage file = Decode(factory_.Get(), path_, GUID_WICPixelFormatUndefined);
-    EXPECT_TRUE(IsEqualGUID(ContainerOf(test.format), file.container));
+    EXPECT_TRUE(IsEqualGUID(*kContainers[static_cast<int>(test.format)], file.container));
     if (test.pixels == ScanPixels::kBgr48 || test.pixels == ScanPixels::kGrey16) {
       // 16-bit samples are read back as they are in the file.
       EXPECT_TRUE(IsEqualGUID(*test.encoder_format, file.format));
@@ -334,7 +325,8 @@ TEST_F(ImageWriterTest, JpegKeepsEightBitPicturesWithinItsLoss) {
           if ((x / 8 + y / 8) % 2) line[x / 8] |= static_cast<uint8_t>(0x80 >> x % 8);
           continue;
         }
-        for (uint32_t c = 0; c < samples; ++c) line[x * samples + c] = uint8_t(x * 4 + y * 3 + c * 40);
+        for (uint32_t c = 0; c < samples; ++c)
+          line[x * samples + c] = uint8_t(x * 4 + y * 3 + c * 40);
       }
     }
     std::unique_ptr<ImageWriter> writer;
@@ -377,9 +369,8 @@ TEST_F(ImageWriterTest, BytesPastTheLastLineAreRefusedWholeAndTheImageStillCompl
   std::unique_ptr<ImageWriter> writer;
   ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, ImageFormat::kPng, shape, &writer));
   ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), shape.bytes_per_line + 3));
-  EXPECT_EQ(E_BOUNDS,
-            writer->Append(too_much.data() + shape.bytes_per_line + 3,
-                           too_much.size() - shape.bytes_per_line - 3));
+  EXPECT_EQ(E_BOUNDS, writer->Append(too_much.data() + shape.bytes_per_line + 3,
+                                     too_much.size() - shape.bytes_per_line - 3));
   EXPECT_EQ(1u, writer->lines_written());
   ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data() + shape.bytes_per_line + 3,
                                           scan.size() - shape.bytes_per_line - 3));
@@ -521,8 +512,8 @@ TEST_F(ImageWriterTest, PublishingReplacesTheTargetWithLinksOrWithout) {
     if (!links) file->DisableLinksForTesting();
     const std::string image = "a complete image";
     DWORD put = 0;
-    ASSERT_TRUE(WriteFile(file->handle(), image.data(), static_cast<DWORD>(image.size()), &put,
-                          nullptr));
+    ASSERT_TRUE(
+        WriteFile(file->handle(), image.data(), static_cast<DWORD>(image.size()), &put, nullptr));
     EXPECT_EQ(kPreviousFile, Contents(path_));
     ASSERT_HRESULT_SUCCEEDED(file->Publish());
     file.reset();
