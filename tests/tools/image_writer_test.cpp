@@ -302,7 +302,8 @@ TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
 
 // JPEG holds 8-bit colour and grey; black and white becomes grey 0 and 255.
 // On smooth pictures (a gradient, squares on the 8-pixel grid of JPEG's
-// blocks) every sample comes back within 12 of the scan.
+// blocks) every sample comes back within 6 of the scan (Wine's encoder
+// stays within 2).
 TEST_F(ImageWriterTest, JpegKeepsEightBitPicturesWithinItsLoss) {
   const struct {
     const char* label;
@@ -337,7 +338,7 @@ TEST_F(ImageWriterTest, JpegKeepsEightBitPicturesWithinItsLoss) {
     writer.reset();
     EXPECT_TRUE(IsEqualGUID(GUID_ContainerFormatJpeg,
                             Decode(factory_.Get(), path_, GUID_WICPixelFormatUndefined).container));
-    ExpectSamePicture(factory_.Get(), path_, shape, scan, 12);
+    ExpectSamePicture(factory_.Get(), path_, shape, scan, 6);
     DeleteFileW(path_.c_str());
   }
 }
