@@ -115,7 +115,7 @@ class ImageWriter {
   GUID encoder_format_ = GUID_WICPixelFormatUndefined;
   LineConversion conversion_ = LineConversion::kCopy;
   // The encoder stores 16-bit samples as they lie in memory; see
-  // EncoderSwapsSamples.
+  // PngKeepsSampleValues.
   bool swap_samples_ = false;
   uint32_t encoder_stride_ = 0;
   uint32_t lines_written_ = 0;
