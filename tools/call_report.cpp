@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver_error.h"
+#include "system_message.h"
 
 namespace zorvik::host {
 
@@ -28,7 +29,10 @@ const char* HresultName(uint32_t hresult) {
       {0x80070057, "E_INVALIDARG"},
       {0x80070002, "ERROR_FILE_NOT_FOUND"},
       {0x80070003, "ERROR_PATH_NOT_FOUND"},
+      {0x80070020, "ERROR_SHARING_VIOLATION"},
       {0x80070070, "ERROR_DISK_FULL"},
+      {0x80070027, "ERROR_HANDLE_DISK_FULL"},
+      {0x8007007B, "ERROR_INVALID_NAME"},
       {0x80040154, "REGDB_E_CLASSNOTREG"},
       {0x800401F3, "CO_E_CLASSSTRING"},
       {0x800401F0, "CO_E_NOTINITIALIZED"},
@@ -56,8 +60,10 @@ std::string FormatMethodFailure(const char* method, uint32_t hresult, uint32_t d
          std::to_string(driver_error) + " (" + DriverErrorName(driver_error) + ")";
 }
 
-std::string FormatStepFailure(const char* step, uint32_t hresult) {
-  return std::string(step) + " failed: HRESULT " + FormatHresult(hresult);
+std::string FormatStepFailure(const char* step, uint32_t hresult, const std::string& explanation) {
+  std::string text = std::string(step) + " failed: HRESULT " + FormatHresult(hresult);
+  if (!explanation.empty()) text += ": " + explanation;
+  return text;
 }
 
 bool CallReport::Method(const char* method, uint32_t hresult, uint32_t driver_error) {
@@ -69,7 +75,7 @@ bool CallReport::Method(const char* method, uint32_t hresult, uint32_t driver_er
 
 bool CallReport::Step(const char* step, uint32_t hresult, ExitStatus status_if_failed) {
   if (static_cast<int32_t>(hresult) >= 0) return true;
-  errors_ << "zorvik_scan: " << FormatStepFailure(step, hresult) << "\n";
+  errors_ << "zorvik_scan: " << FormatStepFailure(step, hresult, SystemMessage(hresult)) << "\n";
   Record(status_if_failed);
   return false;
 }

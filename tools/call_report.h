@@ -21,6 +21,9 @@ enum ExitStatus : int {
   kExitOutputFailure = 3,
   // COM, the registry or another part of the system failed.
   kExitSystemFailure = 4,
+  // The user cancelled (Ctrl-C, Ctrl-Break, closing the console); the
+  // scanner was stopped and given back, and the output file left as it was.
+  kExitCancelled = 5,
 };
 
 // The usual name of an HRESULT ("E_FAIL", "REGDB_E_CLASSNOTREG"), or null.
@@ -32,8 +35,10 @@ std::string FormatHresult(uint32_t hresult);
 // "LockScanner failed: HRESULT 0x80004005 (E_FAIL), driver error 5 (Scanner Lock Failed)".
 std::string FormatMethodFailure(const char* method, uint32_t hresult, uint32_t driver_error);
 
-// "creating Zorvik.Scanner failed: HRESULT 0x80040154 (REGDB_E_CLASSNOTREG)".
-std::string FormatStepFailure(const char* step, uint32_t hresult);
+// "creating Zorvik.Scanner failed: HRESULT 0x80040154 (REGDB_E_CLASSNOTREG)",
+// followed by ": " and `explanation` when there is one.
+std::string FormatStepFailure(const char* step, uint32_t hresult,
+                              const std::string& explanation = {});
 
 // Checks the outcome of each call, prints a line to `errors` for each one
 // that failed, and remembers the exit status of the first failure.
@@ -41,10 +46,21 @@ class CallReport {
  public:
   explicit CallReport(std::ostream& errors) : errors_(errors) {}
 
+  // Runs `method_call(&driver_error)`, one scanner method given a driver
+  // error code that starts at 0, and reports it as Method does. The code is
+  // read only once the method has returned: read beside the call, in the
+  // same argument list, it may be read before the method wrote it.
+  template <typename MethodCall>
+  bool Call(const char* method, MethodCall&& method_call) {
+    unsigned long driver_error = 0;  // the DWORD the methods take
+    const long hresult = method_call(&driver_error);
+    return Method(method, static_cast<uint32_t>(hresult), static_cast<uint32_t>(driver_error));
+  }
   // A scanner method failed when it returned anything but S_OK or reported a
   // nonzero driver error code. True when it succeeded.
   bool Method(const char* method, uint32_t hresult, uint32_t driver_error);
-  // Any other call: failed when the HRESULT says so. True when it succeeded.
+  // Any other call: failed when the HRESULT says so, reported with the
+  // system's own words for it. True when it succeeded.
   bool Step(const char* step, uint32_t hresult, ExitStatus status_if_failed);
   // A failure that has no HRESULT, in the user's words.
   void Fail(const std::string& message, ExitStatus status);

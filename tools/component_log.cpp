@@ -56,6 +56,19 @@ std::wstring DefaultLogFile() {
 
 HRESULT FromWin32(LSTATUS status) { return HRESULT_FROM_WIN32(static_cast<DWORD>(status)); }
 
+// The component opens the path as it stands, in whatever folder the logging
+// program runs in: a relative path is made absolute here, once.
+HRESULT AbsolutePath(const std::wstring& path, std::wstring* absolute) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return HRESULT_FROM_WIN32(GetLastError());
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return HRESULT_FROM_WIN32(GetLastError());
+  full.resize(length);
+  *absolute = full;
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT ReadComponentLog(ComponentLogState* state) {
@@ -79,7 +92,11 @@ HRESULT ReadComponentLog(ComponentLogState* state) {
 }
 
 HRESULT SwitchComponentLog(bool on, const std::wstring& log_file) {
-  if (!log_file.empty() && !ComponentCanUse(log_file)) return E_INVALIDARG;
+  std::wstring file;
+  if (!log_file.empty()) {
+    if (FAILED(AbsolutePath(log_file, &file))) return E_INVALIDARG;
+    if (!ComponentCanUse(file)) return E_INVALIDARG;
+  }
   HKEY created = nullptr;
   const LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
                                          KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
@@ -95,10 +112,15 @@ HRESULT SwitchComponentLog(bool on, const std::wstring& log_file) {
   if (written == ERROR_SUCCESS && on) {
     written = set_dword(L"LogDestination", ReadDword(key.get(), L"LogDestination") | kLogToFile);
   }
-  if (written == ERROR_SUCCESS && on && !log_file.empty()) {
+  if (written == ERROR_SUCCESS && on && !file.empty()) {
     written = RegSetValueExW(key.get(), L"LogFile", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(log_file.c_str()),
-                             static_cast<DWORD>((log_file.size() + 1) * sizeof(wchar_t)));
+                             reinterpret_cast<const BYTE*>(file.c_str()),
+                             static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)));
+  } else if (written == ERROR_SUCCESS && on) {
+    // Switched on without a file: the default file, not one an earlier
+    // switch left behind.
+    written = RegDeleteValueW(key.get(), L"LogFile");
+    if (written == ERROR_FILE_NOT_FOUND) written = ERROR_SUCCESS;
   }
   return written == ERROR_SUCCESS ? S_OK : FromWin32(written);
 }

@@ -30,8 +30,9 @@ struct ComponentLogState {
 HRESULT ReadComponentLog(ComponentLogState* state);
 
 // On: LogEnabled 1 and the file among the destinations (others kept), and
-// `log_file` as the file when it is not empty. Off: LogEnabled 0, everything
-// else kept for the next switch on. E_INVALIDARG for a log file the component
+// `log_file` as the file, made absolute, when it is not empty; without one,
+// the default file. Off: LogEnabled 0, everything else kept for the next
+// switch on. E_INVALIDARG for a log file the component
 // could not use (more than 259 bytes, or characters outside the system code
 // page); E_ACCESSDENIED without the right to write HKEY_LOCAL_MACHINE.
 HRESULT SwitchComponentLog(bool on, const std::wstring& log_file);

@@ -201,7 +201,8 @@ const std::vector<OptionSpec>& OptionTable() {
        nullptr},
       {L"format", 0,
        [](RawOptions& raw, const std::wstring& name, const std::wstring& value) {
-         raw.format = static_cast<ImageFormat>(ParseChoice(name, value, {L"png", L"tiff", L"bmp", L"jpeg"}));
+         raw.format =
+             static_cast<ImageFormat>(ParseChoice(name, value, {L"png", L"tiff", L"bmp", L"jpeg"}));
        },
        nullptr},
       {L"output-file", L'o',

@@ -117,6 +117,12 @@ AreaIn300ths ScanAreaIn300ths(const ScanOptions& options, uint32_t flatbed_width
   return area;
 }
 
+uint32_t RequestedPixelWidth(const ScanOptions& options, const ScannerLimits& limits) {
+  const AreaIn300ths area = ScanAreaIn300ths(options, limits.flatbed_width, limits.flatbed_height);
+  return static_cast<uint32_t>(
+      std::min<uint64_t>(PixelsAcross(area.width, options.x_resolution), kMaxPixelsPerScan));
+}
+
 std::wstring CheckAgainstScanner(const ScanOptions& options, const ScannerLimits& limits) {
   std::wstring problem = CheckResolution(L"across", options.x_resolution, limits.min_resolution,
                                          limits.max_x_resolution);

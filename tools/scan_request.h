@@ -43,6 +43,12 @@ struct AreaIn300ths {
 AreaIn300ths ScanAreaIn300ths(const ScanOptions& options, uint32_t flatbed_width,
                               uint32_t flatbed_height);
 
+// The pixels across that the user asked for: the area's width at the
+// resolution across, a part pixel counting whole. The scanner may deliver
+// lines longer than this (a Lineart line is padded to whole bytes), and the
+// image keeps only these.
+uint32_t RequestedPixelWidth(const ScanOptions& options, const ScannerLimits& limits);
+
 // Empty when the options fit the scanner; otherwise one sentence saying what
 // does not fit, in the user's unit: a resolution outside the scanner's range,
 // an area that starts or ends beyond the flatbed, is smaller than the

@@ -8,7 +8,8 @@
 namespace zorvik::host {
 
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress) {
+                            ImageWriter& writer, const TransferProgress& progress,
+                            const TransferCancelled& cancelled) {
   TransferResult result;
   const auto start = std::chrono::steady_clock::now();
   auto seconds = [&] {
@@ -17,6 +18,10 @@ TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const Re
   std::vector<uint8_t> buffer(std::max<uint32_t>(piece_bytes, 1));
   int empty_reads = 0;
   while (result.bytes < total_bytes) {
+    if (cancelled && cancelled()) {
+      result.outcome = TransferOutcome::kCancelled;
+      break;
+    }
     const uint32_t wanted =
         static_cast<uint32_t>(std::min<uint64_t>(buffer.size(), total_bytes - result.bytes));
     const std::optional<uint32_t> got = read(buffer.data(), wanted);

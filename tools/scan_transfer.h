@@ -18,6 +18,9 @@ using ReadScanPiece = std::function<std::optional<uint32_t>(uint8_t* buffer, uin
 // Told the bytes received so far and the seconds since the transfer began.
 using TransferProgress = std::function<void(uint64_t done, double seconds)>;
 
+// Asked before every read; true stops the transfer (the user cancelled).
+using TransferCancelled = std::function<bool()>;
+
 // Consecutive reads that deliver nothing before the scanner counts as stalled.
 constexpr int kMaxEmptyReads = 100;
 
@@ -28,6 +31,8 @@ enum class TransferOutcome {
   // more than it was asked for.
   kScannerMisbehaved,
   kWriteFailed,
+  // Stopped on request before the image was complete; nothing committed.
+  kCancelled,
 };
 
 struct TransferResult {
@@ -39,8 +44,10 @@ struct TransferResult {
 };
 
 // Reads `total_bytes` in pieces of at most `piece_bytes` into `writer` and,
-// when every byte arrived, commits the image. `progress` may be empty.
+// when every byte arrived, commits the image. `progress` and `cancelled` may
+// be empty.
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress);
+                            ImageWriter& writer, const TransferProgress& progress,
+                            const TransferCancelled& cancelled = {});
 
 }  // namespace zorvik::host

@@ -1,61 +1,113 @@
 // Opening, locking, unlocking and closing the scanner for zorvik_scan.
 #include "scanner_session_guard.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "driver_error.h"
+#include "wait_notice.h"
 
 namespace zorvik::host {
 namespace {
 
+// Between two opens of a scanner another program holds, and the longest
+// single LockScanner wait, so a cancel is seen within this time.
+constexpr uint32_t kWaitSliceMs = 500;
+
+const char kSlowOpenNotice[] =
+    "zorvik_scan: the scanner is taking a while to answer: it is starting up, its start is "
+    "being retried, or another program is using it; waiting (Ctrl-C cancels)";
+
 // The device lock is what another host holds while it uses the scanner; the
 // bare driver error does not tell the user that.
-void ExplainLockFailure(DWORD error, const std::string& advice, CallReport& report) {
-  if (error != kErrScannerLockFailed) return;
-  report.Fail("another program is using the scanner; try again when it has finished" + advice,
+void ExplainLockFailure(const ScannerWait& wait, CallReport& report) {
+  report.Fail("another program is using the scanner; try again when it has finished (waited " +
+                  std::to_string(wait.timeout_ms()) + " ms), or wait longer with --lock-timeout",
               kExitScannerFailure);
 }
 
 }  // namespace
 
-OpenedSession::~OpenedSession() {
-  if (!open_) return;
-  DWORD error = kErrNoError;
-  const HRESULT hr = scanner_->CloseScannerSession(handle_, &error);
-  report_.Method("CloseScannerSession", hr, error);
+ScannerWait::ScannerWait(uint32_t timeout_ms, std::function<bool()> cancelled)
+    : timeout_ms_(timeout_ms),
+      deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)),
+      cancelled_(std::move(cancelled)) {}
+
+uint32_t ScannerWait::RemainingMs() const {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline_ - std::chrono::steady_clock::now());
+  return left.count() > 0 ? static_cast<uint32_t>(left.count()) : 0;
 }
 
-bool OpenedSession::Open(const std::wstring& device) {
+bool ScannerWait::Pause(uint32_t ms) const {
+  if (Cancelled()) return false;
+  const uint32_t remaining = RemainingMs();
+  if (remaining == 0) return false;
+  Sleep(std::min(ms, remaining));
+  return !Cancelled();
+}
+
+OpenedSession::~OpenedSession() {
+  if (!open_) return;
+  report_.Call("CloseScannerSession",
+               [&](DWORD* error) { return scanner_->CloseScannerSession(handle_, error); });
+}
+
+bool OpenedSession::Open(const std::wstring& device, const ScannerWait& wait,
+                         const WaitOutput& output) {
   // The method takes a writable string; a copy keeps the caller's own.
   std::vector<wchar_t> path(device.begin(), device.end());
   path.push_back(L'\0');
-  DWORD error = kErrNoError;
-  const HRESULT hr = scanner_->OpenScannerSession(device.empty() ? nullptr : path.data(),
-                                                  kUsbDevice, &handle_, &error);
-  open_ = report_.Method("OpenScannerSession", hr, error);
-  // Opening a closed device takes the lock for a while itself.
-  if (!open_) ExplainLockFailure(error, "", report_);
-  return open_;
+  WaitNotice notice(output.out, kSlowOpenNotice, output.progress);
+  bool said_busy = false;
+  for (;;) {
+    DWORD error = kErrNoError;
+    const HRESULT hr = scanner_->OpenScannerSession(device.empty() ? nullptr : path.data(),
+                                                    kUsbDevice, &handle_, &error);
+    if (hr == S_OK && error == kErrNoError) {
+      open_ = true;
+      return true;
+    }
+    // A program that gives the scanner back unlocks before it closes, and
+    // until it has closed the device cannot be opened: once the scanner was
+    // busy, "not found" is retried as well.
+    const bool busy = error == kErrScannerLockFailed || (said_busy && error == kErrScannerNotFound);
+    if (busy) {
+      if (!said_busy && wait.RemainingMs() > 0 && !wait.Cancelled()) {
+        notice.Say("zorvik_scan: another program is using the scanner; waiting up to " +
+                   std::to_string(wait.timeout_ms()) + " ms for it (--lock-timeout)");
+        said_busy = true;
+      }
+      if (wait.Pause(kWaitSliceMs)) continue;
+    }
+    if (wait.Cancelled()) return false;
+    report_.Method("OpenScannerSession", hr, error);
+    if (busy) ExplainLockFailure(wait, report_);
+    return false;
+  }
 }
 
 HeldLock::~HeldLock() {
   if (!held_) return;
-  DWORD error = kErrNoError;
-  const HRESULT hr = scanner_->UnlockScanner(session_.handle(), &error);
-  report_.Method("UnlockScanner", hr, error);
+  report_.Call("UnlockScanner",
+               [&](DWORD* error) { return scanner_->UnlockScanner(session_.handle(), error); });
 }
 
-bool HeldLock::Lock(DWORD timeout_ms) {
-  DWORD error = kErrNoError;
-  const HRESULT hr = scanner_->LockScanner(session_.handle(), kThreadLock, timeout_ms, &error);
-  held_ = report_.Method("LockScanner", hr, error);
-  if (!held_) {
-    ExplainLockFailure(
-        error,
-        " (waited " + std::to_string(timeout_ms) + " ms), or wait longer with --lock-timeout",
-        report_);
+bool HeldLock::Lock(const ScannerWait& wait) {
+  for (;;) {
+    DWORD error = kErrNoError;
+    const HRESULT hr = scanner_->LockScanner(session_.handle(), kThreadLock,
+                                             std::min(wait.RemainingMs(), kWaitSliceMs), &error);
+    if (hr == S_OK && error == kErrNoError) {
+      held_ = true;
+      return true;
+    }
+    if (error == kErrScannerLockFailed && wait.RemainingMs() > 0 && !wait.Cancelled()) continue;
+    if (wait.Cancelled()) return false;
+    report_.Method("LockScanner", hr, error);
+    if (error == kErrScannerLockFailed) ExplainLockFailure(wait, report_);
+    return false;
   }
-  return held_;
 }
 
 }  // namespace zorvik::host

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <ostream>
 #include <string>
 
 #include "call_report.h"
@@ -17,6 +20,34 @@ constexpr DWORD kUsbDevice = 1;
 // The lock type that ties the device to this thread.
 constexpr WORD kThreadLock = 1;
 
+// How long the program may wait for a scanner that another program holds,
+// all told: opening (which itself waits a few seconds for the device lock of
+// a device no session of this process has open) and locking share one
+// deadline. A user's cancel ends the wait early.
+class ScannerWait {
+ public:
+  ScannerWait(uint32_t timeout_ms, std::function<bool()> cancelled);
+
+  uint32_t timeout_ms() const { return timeout_ms_; }
+  uint32_t RemainingMs() const;
+  bool Cancelled() const { return cancelled_ && cancelled_(); }
+  // Sleeps up to `ms`, never past the deadline; false when the wait is over
+  // (deadline reached or cancelled).
+  bool Pause(uint32_t ms) const;
+
+ private:
+  uint32_t timeout_ms_;
+  std::chrono::steady_clock::time_point deadline_;
+  std::function<bool()> cancelled_;
+};
+
+// Where the waiting notices go: the user's terminal, and whether -p asked
+// for a progress line.
+struct WaitOutput {
+  std::ostream& out;
+  bool progress = false;
+};
+
 // A session on one device; CloseScannerSession when it ends. Open reports its
 // own failure through `report`.
 class OpenedSession {
@@ -26,8 +57,11 @@ class OpenedSession {
   OpenedSession(const OpenedSession&) = delete;
   OpenedSession& operator=(const OpenedSession&) = delete;
 
-  // An empty `device` opens the toolkit's default device.
-  bool Open(const std::wstring& device);
+  // An empty `device` opens the toolkit's default device. While another
+  // program holds the scanner the open is retried until `wait` runs out,
+  // saying so once; an open that takes longer than a second is announced.
+  // False when it did not open; after a cancel, without a failure line.
+  bool Open(const std::wstring& device, const ScannerWait& wait, const WaitOutput& output);
   DWORD handle() const { return handle_; }
 
  private:
@@ -47,7 +81,10 @@ class HeldLock {
   HeldLock(const HeldLock&) = delete;
   HeldLock& operator=(const HeldLock&) = delete;
 
-  bool Lock(DWORD timeout_ms);
+  // Waits for the lock in short slices until `wait` runs out, so that a
+  // cancel is noticed. False when it was not taken; after a cancel, without
+  // a failure line.
+  bool Lock(const ScannerWait& wait);
 
  private:
   IScanner* scanner_;

@@ -1,18 +1,18 @@
 // Capability, lamp and button text of zorvik_scan.
 #include "scanner_text.h"
 
-#include <cstdio>
-
+#include "console_text.h"
+#include "length_units.h"
 #include "scan_codes.h"
 
 namespace zorvik::host {
 namespace {
 
+// The millimetres are rounded as every other length the program shows, so
+// the smallest area printed here is the one the area check accepts.
 std::string Length(uint32_t length300ths) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%u/300 in (%.1f mm)", length300ths,
-                length300ths * 25.4 / 300.0);
-  return text;
+  return std::to_string(length300ths) + "/300 in (" +
+         ToUtf8(DecimalText(From300ths(length300ths, LengthUnit::kMillimetre))) + " mm)";
 }
 
 std::string Depths(const BYTE (&bits)[8]) {
@@ -25,13 +25,15 @@ std::string Depths(const BYTE (&bits)[8]) {
   return text.empty() ? "none" : text;
 }
 
+// The scanner's record lists colour and grey only, yet the component takes
+// black and white whatever the record says, so Lineart is always offered.
 std::string Modes(uint32_t modes) {
   std::string text;
   auto add = [&text](const char* name) { text += text.empty() ? name : std::string(", ") + name; };
   if (modes & kScanModeColor) add("Color");
   if (modes & kScanModeGreyscale) add("Gray");
-  if (modes & kScanModeBw) add("Lineart");
-  return text.empty() ? "none" : text;
+  add("Lineart");
+  return text;
 }
 
 }  // namespace

@@ -77,11 +77,15 @@ Other actions (instead of scanning):
       --wait-for-button      wait until a front-panel button is pressed
       --log=on|off|status    switch the scanner component's log for this machine,
                              or say whether it is on and where the log file is
-      --log-file=PATH        with --log on: the file to log to
+      --log-file=PATH        with --log on: the file to log to (default: larkspur.log
+                             in the temporary folder of the program that logs)
   -h, --help, /?             show this help
 
+The image file is replaced only once the whole image is written. Ctrl-C
+stops the scan, gives the scanner back and leaves the file as it was.
+
 Exit status: 0 success, 1 a scanner call failed, 2 bad options,
-3 the image file could not be written, 4 a system failure.
+3 the image file could not be written, 4 a system failure, 5 cancelled.
 )";
 }
 

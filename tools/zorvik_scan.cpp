@@ -1,6 +1,6 @@
 // zorvik_scan: a console program that scans one page from a 7310 flatbed
-// through the registered Zorvik.Scanner component into a PNG, TIFF or BMP
-// file, and offers the scanner's other controls (capabilities, lamp,
+// through the registered Zorvik.Scanner component into a PNG, TIFF, BMP or
+// JPEG file, and offers the scanner's other controls (capabilities, lamp,
 // buttons, the component's log).
 //
 // Every failure of a scanner call goes through CallReport, which names the
@@ -9,6 +9,7 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 
 #include "call_report.h"
 #include "component_log.h"
+#include "console_cancel.h"
 #include "console_text.h"
 #include "driver_error.h"
 #include "image_writer.h"
@@ -85,23 +87,27 @@ void RunLogAction(const ScanOptions& options, CallReport& report) {
   std::cout << ToUtf8(DescribeComponentLog(state));
 }
 
-// Writes a scan of `geometry` into the output file, reading it through
-// `read` (which reports its own failures), with the progress bar and the
-// summary when asked for.
-void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, const ReadScanPiece& read,
-                 CallReport& report) {
+// What became of the image.
+enum class ImageOutcome { kWritten, kNotWritten, kCancelled };
+
+// Writes a scan of `geometry`, `width` pixels of each line, into the output
+// file, reading it through `read` (which reports its own failures), with the
+// progress bar and the summary when asked for.
+ImageOutcome ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, uint32_t width,
+                         const ReadScanPiece& read, const ConsoleCancel& cancel,
+                         CallReport& report) {
   ImageShape shape;
   shape.pixels = ScanPixelsFor(options.mode, options.depth);
-  shape.width = geometry.dwPixelWidth;
+  shape.width = std::min<uint32_t>(width, geometry.dwPixelWidth);
   shape.height = geometry.dwPixelHeight;
   shape.bytes_per_line = geometry.dwBytesPerLine;
   shape.x_dpi = options.x_resolution;
   shape.y_dpi = options.y_resolution;
+  const std::string file = ToUtf8(options.output_file);
   std::unique_ptr<ImageWriter> writer;
   const HRESULT created = ImageWriter::Create(options.output_file, options.format, shape, &writer);
-  if (!report.Step(("creating " + ToUtf8(options.output_file)).c_str(), created,
-                   kExitOutputFailure)) {
-    return;
+  if (!report.Step(("creating " + file).c_str(), created, kExitOutputFailure)) {
+    return ImageOutcome::kNotWritten;
   }
 
   const uint64_t total = static_cast<uint64_t>(geometry.dwBytesPerLine) * geometry.dwPixelHeight;
@@ -112,16 +118,17 @@ void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, const 
       if (auto text = bar.Update(done, seconds)) std::cerr << "\r" << *text << std::flush;
     };
   }
-  const TransferResult result = TransferScan(total, kReadChunkBytes, read, *writer, progress);
+  const TransferResult result = TransferScan(total, kReadChunkBytes, read, *writer, progress,
+                                             [&cancel] { return cancel.requested(); });
   if (options.progress) std::cerr << "\n";
   switch (result.outcome) {
     case TransferOutcome::kComplete:
       if (options.progress) {
-        std::cerr << FormatScanSummary({geometry.dwPixelWidth, geometry.dwPixelHeight, result.bytes,
-                                        result.seconds})
-                  << "\n";
+        std::cerr << FormatScanSummary(
+                         {shape.width, geometry.dwPixelHeight, result.bytes, result.seconds})
+                  << ", written to " << file << "\n";
       }
-      break;
+      return ImageOutcome::kWritten;
     case TransferOutcome::kReadFailed:
       break;  // the reader has said why
     case TransferOutcome::kScannerMisbehaved:
@@ -130,33 +137,36 @@ void ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, const 
                   kExitScannerFailure);
       break;
     case TransferOutcome::kWriteFailed:
-      report.Step(("writing " + ToUtf8(options.output_file)).c_str(), result.write_error,
-                  kExitOutputFailure);
+      report.Step(("writing " + file).c_str(), result.write_error, kExitOutputFailure);
       break;
+    case TransferOutcome::kCancelled:
+      return ImageOutcome::kCancelled;
   }
+  return ImageOutcome::kNotWritten;
 }
 
 // The lamp action of --lamp.
 void RunLampAction(IScanner* scanner, DWORD session, SwitchAction lamp, CallReport& report) {
-  DWORD error = kErrNoError;
   if (lamp == SwitchAction::kOn) {
-    report.Method("LampOn", scanner->LampOn(session, &error), error);
+    report.Call("LampOn", [&](DWORD* error) { return scanner->LampOn(session, error); });
   } else if (lamp == SwitchAction::kOff) {
-    report.Method("LampOff", scanner->LampOff(session, &error), error);
+    report.Call("LampOff", [&](DWORD* error) { return scanner->LampOff(session, error); });
   }
   if (report.failed()) return;
   BYTE on = 0;
-  if (report.Method("GetLampStatus", scanner->GetLampStatus(session, &on, &error), error)) {
+  if (report.Call("GetLampStatus",
+                  [&](DWORD* error) { return scanner->GetLampStatus(session, &on, error); })) {
     std::cout << FormatLampStatus(on != 0);
   }
 }
 
 // --buttons reads the buttons once; --wait-for-button polls until one is
 // pressed, prints the states and clears the presses.
-void RunButtonAction(IButton* buttons, DWORD session, ButtonAction action, CallReport& report) {
-  DWORD error = kErrNoError;
+void RunButtonAction(IButton* buttons, DWORD session, ButtonAction action,
+                     const ConsoleCancel& cancel, CallReport& report) {
   WORD count = 0;
-  if (!report.Method("GetButtonCount", buttons->GetButtonCount(session, &count, &error), error)) {
+  if (!report.Call("GetButtonCount",
+                   [&](DWORD* error) { return buttons->GetButtonCount(session, &count, error); })) {
     return;
   }
   // GetButtonStateEx counts buttons in a byte.
@@ -166,103 +176,124 @@ void RunButtonAction(IButton* buttons, DWORD session, ButtonAction action, CallR
   }
   for (;;) {
     const BYTE asked = static_cast<BYTE>(states.size());
-    if (!states.empty() &&
-        !report.Method("GetButtonStateEx",
-                       buttons->GetButtonStateEx(session, asked, states.data(), &error), error)) {
+    if (!states.empty() && !report.Call("GetButtonStateEx", [&](DWORD* error) {
+          return buttons->GetButtonStateEx(session, asked, states.data(), error);
+        })) {
       return;
     }
     if (action != ButtonAction::kWaitForPress || states.empty() || AnyButtonPressed(states)) break;
+    if (cancel.requested()) return;
     Sleep(kButtonPollMs);
   }
   std::cout << FormatButtonStates(states);
   if (AnyButtonPressed(states)) {
-    report.Method("ResetButtonsEx", buttons->ResetButtonsEx(session, &error), error);
+    report.Call("ResetButtonsEx",
+                [&](DWORD* error) { return buttons->ResetButtonsEx(session, error); });
   }
 }
 
-// -L: the devices this program can open. Without -d only the toolkit's
-// default device is tried.
-void ListDevices(IScanner* scanner, const ScanOptions& options) {
-  std::ostringstream quiet;
-  CallReport probe(quiet);
-  OpenedSession session(scanner, probe);
+// -L: whether the device (without -d, the toolkit's default device) is a
+// scanner this program can open. One that is missing or held by another
+// program is a failure, on standard error like every other.
+void ListDevices(IScanner* scanner, const ScanOptions& options, const ScannerWait& wait,
+                 CallReport& report) {
+  OpenedSession session(scanner, report);
   const std::wstring name = options.device.empty() ? L"(default device)" : options.device;
-  if (session.Open(options.device)) {
+  if (session.Open(options.device, wait, {std::cerr, options.progress})) {
     std::cout << "device '" << ToUtf8(name) << "' is a scanner zorvik_scan can open\n";
-  } else {
-    std::cout << "no scanner at '" << ToUtf8(name) << "': " << quiet.str();
+  } else if (!wait.Cancelled()) {
+    report.Fail("no scanner zorvik_scan can open at '" + ToUtf8(name) + "'", kExitScannerFailure);
   }
 }
 
 // A scan with the session open and locked: the parameters, the gamma
-// tables, then start, read and stop.
-void RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
-             const ScannerLimits& limits, CallReport& report) {
+// tables, then start, read and stop. True when the image file was written.
+bool RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
+             const ScannerLimits& limits, const ConsoleCancel& cancel, CallReport& report) {
   SCANNER_PARAMETERS parameters = ToScannerParameters(options, limits);
   BUFFER_INFO geometry = {};
-  DWORD error = kErrNoError;
-  if (!report.Method("GetBufferInfo",
-                     scanner->GetBufferInfo(session, &parameters, &geometry, &error), error) ||
-      !report.Method("SetScannerParameters",
-                     scanner->SetScannerParameters(session, &parameters, &error), error)) {
-    return;
+  if (!report.Call("GetBufferInfo",
+                   [&](DWORD* error) {
+                     return scanner->GetBufferInfo(session, &parameters, &geometry, error);
+                   }) ||
+      !report.Call("SetScannerParameters", [&](DWORD* error) {
+        return scanner->SetScannerParameters(session, &parameters, error);
+      })) {
+    return false;
   }
   // The component's tables start as zeros, which turns every 8-bit sample
   // black: a scan without --gamma loads the identity.
   GammaTable table = MakeGammaTable(options.gamma.value_or(1.0));
-  if (!report.Method("SetGammaTable",
-                     scanner->SetGammaTable(session, static_cast<DWORD>(table.size()), table.data(),
-                                            table.data(), table.data(), &error),
-                     error)) {
-    return;
+  if (!report.Call("SetGammaTable", [&](DWORD* error) {
+        return scanner->SetGammaTable(session, static_cast<DWORD>(table.size()), table.data(),
+                                      table.data(), table.data(), error);
+      })) {
+    return false;
   }
-  if (!report.Method("StartScan", scanner->StartScan(session, &error), error)) return;
+  if (cancel.requested()) return false;
+  if (!report.Call("StartScan", [&](DWORD* error) { return scanner->StartScan(session, error); })) {
+    return false;
+  }
   const ReadScanPiece read = [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
     DWORD got = 0;
-    DWORD read_error = kErrNoError;
-    const HRESULT hr = scanner->ReadScanEx(session, buffer, wanted, &got, &read_error);
-    if (!report.Method("ReadScanEx", hr, read_error)) return std::nullopt;
+    if (!report.Call("ReadScanEx", [&](DWORD* error) {
+          return scanner->ReadScanEx(session, buffer, wanted, &got, error);
+        })) {
+      return std::nullopt;
+    }
     return got;
   };
-  ReceiveScan(options, geometry, read, report);
+  const ImageOutcome image =
+      ReceiveScan(options, geometry, RequestedPixelWidth(options, limits), read, cancel, report);
   // Stopped whether or not the image arrived, so the scanner is ready again.
-  report.Method("StopScan", scanner->StopScan(session, &error), error);
+  const bool stopped =
+      report.Call("StopScan", [&](DWORD* error) { return scanner->StopScan(session, error); });
+  if (!stopped && image == ImageOutcome::kWritten) {
+    report.Fail("the image is complete and was written to " + ToUtf8(options.output_file) +
+                    ", but the scanner reported a fault when the scan was stopped",
+                kExitScannerFailure);
+  }
+  return image == ImageOutcome::kWritten;
 }
 
-void RunScannerActions(const ScanOptions& options, CallReport& report) {
+// Everything the options ask of the scanner. True when a scan's image file
+// was written.
+bool RunScannerActions(const ScanOptions& options, const ConsoleCancel& cancel,
+                       CallReport& report) {
   CLSID class_id;
   if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
                    CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure)) {
-    return;
+    return false;
   }
   ComPtr<IScanner> scanner;
   if (!report.Step(
           "creating Zorvik.Scanner",
           CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)),
           kExitScannerFailure)) {
-    return;
+    return false;
   }
   ComPtr<IButton> buttons;
   if (!report.Step("asking Zorvik.Scanner for IButton", scanner.As(&buttons),
                    kExitScannerFailure)) {
-    return;
+    return false;
   }
+  // One deadline for the whole wait for a scanner another program holds.
+  const ScannerWait wait(options.lock_timeout_ms, [&cancel] { return cancel.requested(); });
   if (options.list_devices) {
-    ListDevices(scanner.Get(), options);
-    return;
+    ListDevices(scanner.Get(), options, wait, report);
+    return false;
   }
 
   OpenedSession session(scanner.Get(), report);
-  if (!session.Open(options.device)) return;
+  if (!session.Open(options.device, wait, {std::cerr, options.progress})) return false;
   HeldLock lock(scanner.Get(), session, report);
-  if (!lock.Lock(options.lock_timeout_ms)) return;
+  if (!lock.Lock(wait)) return false;
 
   SCANNER_CAPABILITIES capabilities = {};
-  DWORD error = kErrNoError;
-  if (!report.Method("GetScannerCapabilities",
-                     scanner->GetScannerCapabilities(session.handle(), &capabilities, &error),
-                     error)) {
-    return;
+  if (!report.Call("GetScannerCapabilities", [&](DWORD* error) {
+        return scanner->GetScannerCapabilities(session.handle(), &capabilities, error);
+      })) {
+    return false;
   }
   const ScannerLimits limits = ScannerLimitsOf(capabilities);
   if (options.capabilities) std::cout << FormatCapabilities(capabilities);
@@ -271,16 +302,16 @@ void RunScannerActions(const ScanOptions& options, CallReport& report) {
     RunLampAction(scanner.Get(), session.handle(), options.lamp, report);
   }
   if (options.buttons != ButtonAction::kNone && !report.failed()) {
-    RunButtonAction(buttons.Get(), session.handle(), options.buttons, report);
+    RunButtonAction(buttons.Get(), session.handle(), options.buttons, cancel, report);
   }
-  if (!options.WantsScan() || report.failed()) return;
+  if (!options.WantsScan() || report.failed()) return false;
 
   const std::wstring misfit = CheckAgainstScanner(options, limits);
   if (!misfit.empty()) {
     report.Fail(ToUtf8(misfit), kExitUsage);
-    return;
+    return false;
   }
-  RunScan(scanner.Get(), session.handle(), options, limits, report);
+  return RunScan(scanner.Get(), session.handle(), options, limits, cancel, report);
 }
 
 int Run(const std::vector<std::wstring>& arguments) {
@@ -301,11 +332,21 @@ int Run(const std::vector<std::wstring>& arguments) {
   if (options.log != SwitchAction::kNone) RunLogAction(options, report);
   if (report.failed() || !options.NeedsScanner()) return report.exit_status();
 
+  const ConsoleCancel cancel;
   const ComApartment apartment;
   if (!report.Step("starting COM", apartment.result(), kExitSystemFailure)) {
     return report.exit_status();
   }
-  RunScannerActions(options, report);
+  // The session and the lock are given back, and an unfinished output file
+  // removed, before the cancel is confirmed.
+  const bool written = RunScannerActions(options, cancel, report);
+  // A cancel that came after the image was complete cancelled nothing.
+  if (cancel.requested() && !written) {
+    const std::string left =
+        options.WantsScan() ? "; " + ToUtf8(options.output_file) + " was left as it was" : "";
+    report.Fail("cancelled: the scanner was stopped and given back" + left, kExitCancelled);
+    return kExitCancelled;
+  }
   return report.exit_status();
 }
 

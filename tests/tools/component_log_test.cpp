@@ -80,10 +80,25 @@ TEST(ComponentLog, OnAddsTheFileToTheDestinationsAndOffKeepsThemForNextTime) {
   EXPECT_EQ(LOG_DEST_DEBUGGER | LOG_DEST_FILE, StoredDword("LogDestination"));
   EXPECT_EQ("C:\\logs\\zorvik.log", StoredString("LogFile"));
 
-  // On again without a file keeps the one set.
+  // On again without a file is the default file, not the one set before.
   ASSERT_HRESULT_SUCCEEDED(SwitchComponentLog(true, L""));
   EXPECT_EQ(1u, StoredDword("LogEnabled"));
-  EXPECT_EQ("C:\\logs\\zorvik.log", StoredString("LogFile"));
+  EXPECT_EQ(std::nullopt, StoredString("LogFile"));
+  ASSERT_HRESULT_SUCCEEDED(ReadComponentLog(&state));
+  EXPECT_TRUE(state.file_is_default);
+}
+
+TEST(ComponentLog, ARelativeFileIsStoredAsTheAbsolutePathItNamesHere) {
+  ScopedLogSettings no_settings;
+  wchar_t folder[MAX_PATH + 1] = {};
+  ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH + 1, folder));
+  std::wstring expected = folder;
+  if (expected.back() != L'\\') expected += L'\\';
+  expected += L"logs\\zorvik.log";
+  ASSERT_HRESULT_SUCCEEDED(SwitchComponentLog(true, L"logs\\zorvik.log"));
+  ComponentLogState state;
+  ASSERT_HRESULT_SUCCEEDED(ReadComponentLog(&state));
+  EXPECT_EQ(expected, state.file);
 }
 
 TEST(ComponentLog, AFileTheComponentWouldIgnoreIsRefusedAndReportedAsTheDefault) {

@@ -1,49 +1,94 @@
-// Starting zorvik_scan.exe with its output in a temporary file.
+// Starting zorvik_scan.exe with its output in temporary files.
 #include "program_run.h"
 
 #include "test_paths.h"
-#include "unique_resource.h"
 
 namespace zorvik::test {
+namespace {
 
-ProgramRun RunZorvikScan(const std::wstring& arguments) {
-  ProgramRun run;
+// An inheritable temporary file that goes away when its last handle closes.
+UniqueHandle TemporaryOutput(const wchar_t* stream) {
   wchar_t folder[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, folder);
-  const std::wstring output_path =
-      std::wstring(folder) + L"zorvik_scan_output_" + std::to_wstring(GetCurrentProcessId());
+  static LONG counter = 0;
+  const std::wstring path = std::wstring(folder) + L"zorvik_scan_" + stream + L"_" +
+                            std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(InterlockedIncrement(&counter));
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-  UniqueHandle output(CreateFileW(output_path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, CREATE_ALWAYS,
+  return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  &inheritable, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  if (!output) return run;
+}
 
+// What the program printed, its text-mode line ends ("\r\n") read as "\n";
+// a lone "\r" (a progress line redrawn) stays.
+std::string ReadAll(HANDLE file) {
+  std::string text;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines.push_back(text[i]);
+  }
+  return lines;
+}
+
+}  // namespace
+
+ZorvikScanProcess::ZorvikScanProcess(const std::wstring& arguments)
+    : output_(TemporaryOutput(L"output")), errors_(TemporaryOutput(L"errors")) {
+  if (!output_ || !errors_) return;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = output.get();
-  startup.hStdError = output.get();
+  startup.hStdOutput = output_.get();
+  startup.hStdError = errors_.get();
   std::wstring command = L"\"" + BesideExecutable(L"zorvik_scan.exe") + L"\" " + arguments;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    return run;
+    return;
   }
-  UniqueHandle process_handle(process.hProcess);
-  UniqueHandle thread_handle(process.hThread);
-  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-    return run;
-  }
-  GetExitCodeProcess(process.hProcess, &run.exit_code);
+  process_.reset(process.hProcess);
+  UniqueHandle thread(process.hThread);
+  id_ = process.dwProcessId;
+}
 
-  SetFilePointer(output.get(), 0, nullptr, FILE_BEGIN);
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(output.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    run.output.append(buffer, got);
+ZorvikScanProcess::~ZorvikScanProcess() {
+  if (Running()) Kill();
+}
+
+bool ZorvikScanProcess::Running() const {
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+ProgramRun ZorvikScanProcess::Wait(DWORD timeout_ms) {
+  ProgramRun run;
+  if (!process_) return run;
+  if (WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) {
+    Kill();
+    return run;
   }
+  GetExitCodeProcess(process_.get(), &run.exit_code);
+  run.errors = ReadAll(errors_.get());
+  run.output = ReadAll(output_.get()) + run.errors;
   return run;
+}
+
+void ZorvikScanProcess::Kill() {
+  if (!process_) return;
+  TerminateProcess(process_.get(), 0xFFFFFFFF);
+  WaitForSingleObject(process_.get(), 10000);
+}
+
+ProgramRun RunZorvikScan(const std::wstring& arguments) {
+  ZorvikScanProcess program(arguments);
+  return program.Wait();
 }
 
 }  // namespace zorvik::test

@@ -6,16 +6,44 @@
 
 #include <string>
 
+#include "unique_resource.h"
+
 namespace zorvik::test {
 
 struct ProgramRun {
   DWORD exit_code = 0xFFFFFFFF;
-  std::string output;  // standard output and standard error together
+  // Line ends read as "\n".
+  std::string output;  // standard output, then standard error
+  std::string errors;  // standard error alone
 };
 
-// Runs zorvik_scan.exe with `arguments`, waiting at most 30 seconds; a
-// program that does not end in time is terminated and reads as exit code
-// 0xFFFFFFFF.
+// zorvik_scan.exe running, its output going to temporary files. Killed on
+// destruction if it is still running.
+class ZorvikScanProcess {
+ public:
+  explicit ZorvikScanProcess(const std::wstring& arguments);
+  ~ZorvikScanProcess();
+  ZorvikScanProcess(const ZorvikScanProcess&) = delete;
+  ZorvikScanProcess& operator=(const ZorvikScanProcess&) = delete;
+
+  bool started() const { return process_.valid(); }
+  DWORD id() const { return id_; }
+  // True while the program has not ended.
+  bool Running() const;
+  // Waits at most `timeout_ms`; a program that does not end in time is
+  // terminated and reads as exit code 0xFFFFFFFF.
+  ProgramRun Wait(DWORD timeout_ms = 30000);
+  // Ends the program at once, as a kill -9 would.
+  void Kill();
+
+ private:
+  UniqueHandle output_;
+  UniqueHandle errors_;
+  UniqueHandle process_;
+  DWORD id_ = 0;
+};
+
+// Runs zorvik_scan.exe with `arguments` and waits at most 30 seconds.
 ProgramRun RunZorvikScan(const std::wstring& arguments);
 
 }  // namespace zorvik::test

@@ -5,10 +5,16 @@
 #include <sstream>
 #include <vector>
 
+#include <windows.h>
+
 #include "call_report.h"
 #include "scan_pixels.h"
 #include "scan_progress.h"
+#include "scan_request.h"
+#include "scanner_text.h"
+#include "system_message.h"
 #include "usage_text.h"
+#include "wait_notice.h"
 
 namespace zorvik::host {
 namespace {
@@ -158,14 +164,83 @@ TEST(CallReport, ReportsEveryFailureAndKeepsTheFirstExitStatus) {
       "zorvik_scan: StartScan failed: HRESULT 0x80004005 (E_FAIL), driver error 0 (No Error)\n"
       "zorvik_scan: LampOn failed: HRESULT 0x00000000 (S_OK), driver error 6 (Scanner Lamp is "
       "Off)\n"
-      "zorvik_scan: writing the image failed: HRESULT 0x80070070 (ERROR_DISK_FULL)\n",
+      "zorvik_scan: writing the image failed: HRESULT 0x80070070 (ERROR_DISK_FULL): " +
+          SystemMessage(0x80070070) + "\n",
       errors.str());
+  EXPECT_FALSE(SystemMessage(0x80070070).empty()) << "the system's words for a full disk";
 
   std::ostringstream more;
   CallReport output(more);
   output.Fail("the disk is full", kExitOutputFailure);
   EXPECT_EQ(kExitOutputFailure, output.exit_status());
   EXPECT_EQ("zorvik_scan: the disk is full\n", more.str());
+}
+
+TEST(CallReport, ReadsTheDriverErrorOnlyOnceTheMethodHasReturned) {
+  std::ostringstream errors;
+  CallReport report(errors);
+  EXPECT_TRUE(report.Call("LampOn", [](unsigned long* error) {
+    EXPECT_EQ(0u, *error) << "the code starts at 0";
+    return 0L;
+  }));
+  EXPECT_FALSE(report.Call("StartScan", [](unsigned long* error) {
+    *error = 6;
+    return static_cast<long>(0x80004005);
+  }));
+  EXPECT_EQ(
+      "zorvik_scan: StartScan failed: HRESULT 0x80004005 (E_FAIL), driver error 6 (Scanner "
+      "Lamp is Off)\n",
+      errors.str());
+}
+
+TEST(FormatCapabilities, ShowsTheSmallestAreaAsTheAreaCheckRoundsItAndEveryMode) {
+  SCANNER_CAPABILITIES capabilities = {};
+  capabilities.dwMinimumWidth = 10;
+  capabilities.dwMinimumHeight = 10;
+  capabilities.dwMaximumWidth = 2550;
+  capabilities.dwScanModesSupported = 0x3;
+  const std::string text = FormatCapabilities(capabilities);
+  EXPECT_NE(std::string::npos,
+            text.find("Smallest area: 10/300 in (0.85 mm) x 10/300 in (0.85 mm)"))
+      << text;
+  EXPECT_NE(std::string::npos, text.find("Flatbed width: 2550/300 in (215.9 mm)")) << text;
+  // Lineart is taken whatever the record lists.
+  EXPECT_NE(std::string::npos, text.find("Scan modes: Color, Gray, Lineart\n")) << text;
+
+  ScanOptions options;
+  options.width = 0.85;
+  options.height = 0.85;
+  ScannerLimits limits;
+  limits.flatbed_width = 2550;
+  limits.flatbed_height = 3510;
+  limits.min_width = 10;
+  limits.min_height = 10;
+  limits.min_resolution = 1;
+  limits.max_x_resolution = limits.max_y_resolution = 1200;
+  EXPECT_EQ(L"", CheckAgainstScanner(options, limits)) << "the smallest area shown is accepted";
+}
+
+TEST(WaitNotice, SaysNothingForAShortWaitAndAnnouncesALongOneOnce) {
+  using std::chrono::milliseconds;
+  std::ostringstream quick;
+  { WaitNotice notice(quick, "slow", true, milliseconds(500)); }
+  EXPECT_EQ("", quick.str());
+
+  std::ostringstream slow;
+  {
+    WaitNotice notice(slow, "zorvik_scan: slow", true, milliseconds(10));
+    Sleep(300);
+    notice.Say("zorvik_scan: said");
+  }
+  // The progress line is ended before anything else is said.
+  EXPECT_EQ("zorvik_scan: slow\n\rWaiting for the scanner: 0 s\nzorvik_scan: said\n", slow.str());
+
+  std::ostringstream plain;
+  {
+    WaitNotice notice(plain, "zorvik_scan: slow", false, milliseconds(10));
+    Sleep(200);
+  }
+  EXPECT_EQ("zorvik_scan: slow\n", plain.str());
 }
 
 TEST(FormatAllOptions, ShowsTheScannersRangesOnceKnownAndEveryCurrentValue) {

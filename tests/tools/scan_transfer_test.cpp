@@ -85,13 +85,20 @@ TEST_F(ScanTransferTest, NeverAsksForMoreThanThePieceOrWhatIsLeft) {
   EXPECT_EQ((std::vector<uint32_t>{32, 32, 16}), asked);
 }
 
-TEST_F(ScanTransferTest, AFailedStalledOrOverrunningScannerLeavesNoFile) {
+TEST_F(ScanTransferTest, AFailedStalledOverrunningOrCancelledScanLeavesNoFile) {
   struct Case {
     const char* label;
     ReadScanPiece read;
     TransferOutcome outcome;
+    TransferCancelled cancelled;
   };
   int calls = 0;
+  int reads_before_cancel = 0;
+  auto whole_reads = [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
+    ++reads_before_cancel;
+    std::memset(buffer, 0, wanted);
+    return wanted;
+  };
   const Case cases[] = {
       {"read fails midway",
        [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
@@ -99,17 +106,20 @@ TEST_F(ScanTransferTest, AFailedStalledOrOverrunningScannerLeavesNoFile) {
          std::memset(buffer, 0, wanted);
          return wanted;
        },
-       TransferOutcome::kReadFailed},
+       TransferOutcome::kReadFailed, nullptr},
       {"nothing ever arrives", [](uint8_t*, uint32_t) { return std::optional<uint32_t>(0); },
-       TransferOutcome::kScannerMisbehaved},
+       TransferOutcome::kScannerMisbehaved, nullptr},
       {"more than asked for",
        [](uint8_t*, uint32_t wanted) { return std::optional<uint32_t>(wanted + 1); },
-       TransferOutcome::kScannerMisbehaved},
+       TransferOutcome::kScannerMisbehaved, nullptr},
+      {"cancelled after two reads", whole_reads, TransferOutcome::kCancelled,
+       [&] { return reads_before_cancel == 2; }},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.label);
     auto writer = NewWriter();
-    const TransferResult result = TransferScan(image_.size(), 16, test.read, *writer, nullptr);
+    const TransferResult result =
+        TransferScan(image_.size(), 16, test.read, *writer, nullptr, test.cancelled);
     EXPECT_EQ(test.outcome, result.outcome);
     writer.reset();
     EXPECT_FALSE(FileExists());

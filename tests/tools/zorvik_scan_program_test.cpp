@@ -22,8 +22,8 @@ TEST(ZorvikScanProgram, HelpSucceedsAndBadOptionsSayWhatIsWrong) {
   run = RunZorvikScan(L"--mode Colour");
   EXPECT_EQ(2u, run.exit_code);
   EXPECT_EQ(
-      "zorvik_scan: invalid value 'Colour' for --mode: use Color, Gray or Lineart\r\n"
-      "Try 'zorvik_scan --help' for more information.\r\n",
+      "zorvik_scan: invalid value 'Colour' for --mode: use Color, Gray or Lineart\n"
+      "Try 'zorvik_scan --help' for more information.\n",
       run.output);
 
   run = RunZorvikScan(L"--depth 16 -o page.bmp");
