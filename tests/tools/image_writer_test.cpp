@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "unique_resource.h"
 
 namespace zorvik::host {
 namespace {
@@ -65,22 +66,22 @@ std::vector<uint8_t> ScanBytes(const ImageShape& shape) {
 // The file's bytes; empty when there is none.
 std::string Contents(const std::wstring& path) {
   std::string bytes;
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
+  while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    bytes.append(buffer, got);
+  }
   return bytes;
 }
 
 void Put(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  const UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file);
   DWORD put = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-  CloseHandle(file);
+  ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
 }
 
 // The temporary files of `target` in its folder.
@@ -475,9 +476,10 @@ ZORVIK_CHILD_ROLE(image_writer_killed_halfway) {
   std::unique_ptr<ImageWriter> writer;
   if (FAILED(ImageWriter::Create(argument, ImageFormat::kTiff, kChildShape, &writer))) return 3;
   if (FAILED(writer->Append(scan.data(), scan.size() / 2))) return 4;
-  HANDLE halfway = OpenEventW(EVENT_MODIFY_STATE, FALSE, HalfwayEventName(argument).c_str());
-  if (halfway == nullptr) return 5;
-  SetEvent(halfway);
+  const UniqueHandle halfway(
+      OpenEventW(EVENT_MODIFY_STATE, FALSE, HalfwayEventName(argument).c_str()));
+  if (!halfway) return 5;
+  SetEvent(halfway.get());
   Sleep(60000);
   return 6;
 }
@@ -486,13 +488,13 @@ ZORVIK_CHILD_ROLE(image_writer_killed_halfway) {
 // and the system removes its temporary file.
 TEST_F(ImageWriterTest, AKilledWriterLeavesThePreviousFileAndNoTemporary) {
   Put(path_, kPreviousFile);
-  HANDLE halfway = CreateEventW(nullptr, TRUE, FALSE, HalfwayEventName(path_).c_str());
-  ASSERT_NE(nullptr, halfway);
+  const UniqueHandle halfway(CreateEventW(nullptr, TRUE, FALSE, HalfwayEventName(path_).c_str()));
+  ASSERT_TRUE(halfway);
   test::ChildProcess child("image_writer_killed_halfway", path_);
   ASSERT_TRUE(child.started());
-  const HANDLE either[] = {halfway, child.handle()};
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, either, FALSE, 30000));
-  CloseHandle(halfway);
+  // The child's end instead of its word means it failed before halfway.
+  const HANDLE either[] = {halfway.get(), child.handle()};
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, either, FALSE, 30000));
   EXPECT_EQ(1, Temporaries(path_));
   child.Kill();
 
