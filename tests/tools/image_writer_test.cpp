@@ -1,100 +1,19 @@
 // The image writer read back by the platform's own imaging component (WIC):
 // small images in every scan layout and format, fed in pieces that split
-// pixels and lines, decoded pixel for pixel (JPEG within a tolerance); and
-// the files it must not leave behind or touch: a target is replaced only by a
-// complete image, whether the write fails, the writer is dropped or its
-// process is killed.
-#include "image_writer.h"
-
-#include <gtest/gtest.h>
-
+// pixels and lines, decoded pixel for pixel (JPEG within a tolerance), and
+// what it refuses to write.
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
-#include "unique_resource.h"
+#include "image_test_files.h"
 
 namespace zorvik::host {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-class ImageWriterTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr,
-                                              CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory_)));
-    wchar_t folder[MAX_PATH + 1] = {};
-    ASSERT_NE(0u, GetTempPathW(MAX_PATH + 1, folder));
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("zorvik_image_") + test->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = std::wstring(folder) + std::wstring(name.begin(), name.end());
-  }
-  void TearDown() override {
-    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path_.c_str());
-    factory_.Reset();
-    CoUninitialize();
-  }
-
-  bool FileExists() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-  ComPtr<IWICImagingFactory> factory_;
-  std::wstring path_;
-};
-
-// The bytes a scanner would send for an image of `shape`: every byte of the
-// image different from its neighbours, padding bits of 1-bit lines zero.
-std::vector<uint8_t> ScanBytes(const ImageShape& shape) {
-  std::vector<uint8_t> bytes(static_cast<size_t>(shape.bytes_per_line) * shape.height);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);
-  if (shape.pixels == ScanPixels::kBlackIsOne1 && shape.width % 8 != 0) {
-    const uint8_t used = static_cast<uint8_t>(0xFF << (8 - shape.width % 8));
-    for (uint32_t line = 0; line < shape.height; ++line) {
-      bytes[(line + 1) * shape.bytes_per_line - 1] &= used;
-    }
-  }
-  return bytes;
-}
-
-// The file's bytes; empty when there is none.
-std::string Contents(const std::wstring& path) {
-  std::string bytes;
-  const UniqueHandle file(
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  char buffer[4096];
-  DWORD got = 0;
-  while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    bytes.append(buffer, got);
-  }
-  return bytes;
-}
-
-void Put(const std::wstring& path, const std::string& bytes) {
-  const UniqueHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(file);
-  DWORD put = 0;
-  ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
-}
-
-// The temporary files of `target` in its folder.
-int Temporaries(const std::wstring& target) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((StagedFile::TemporaryMarker(target) + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
-  do ++count;
-  while (FindNextFileW(search, &found));
-  FindClose(search);
-  return count;
-}
+using ImageWriterTest = ImageFileTest;
 
 uint16_t Sample16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
@@ -221,32 +140,6 @@ struct FormatCase {
 // The container of each ImageFormat, in the enum's order.
 const GUID* const kContainers[] = {&GUID_ContainerFormatPng, &GUID_ContainerFormatTiff,
                                    &GUID_ContainerFormatBmp, &GUID_ContainerFormatJpeg};
-
-// A small image whose scan lines hold more pixels than it keeps, as a 1-bit
-// line padded to whole bytes does: 13 pixels of lines of 24.
-ImageShape ShapeOf(ScanPixels pixels, uint32_t width = 13, uint32_t height = 5) {
-  ImageShape shape;
-  shape.pixels = pixels;
-  shape.width = width;
-  shape.height = height;
-  shape.bytes_per_line =
-      static_cast<uint32_t>(BytesPerLine(BitsPerPixel(pixels), (width + 8) / 8 * 8 + 8));
-  shape.x_dpi = 150;
-  shape.y_dpi = 600;
-  return shape;
-}
-
-// Writes `scan` whole: the first failure of Create, Append or Commit.
-HRESULT WriteImage(const std::wstring& path, ImageFormat format, const ImageShape& shape,
-                   const std::vector<uint8_t>& scan, uint64_t disk_bytes = UINT64_MAX) {
-  std::unique_ptr<ImageWriter> writer;
-  HRESULT hr = ImageWriter::CreateOnSmallDiskForTesting(path, format, shape, disk_bytes, &writer);
-  // Pieces of 7 bytes split pixels and lines; a last piece takes the rest.
-  for (size_t at = 0; SUCCEEDED(hr) && at < scan.size(); at += 7) {
-    hr = writer->Append(scan.data() + at, std::min<size_t>(7, scan.size() - at));
-  }
-  return SUCCEEDED(hr) ? writer->Commit() : hr;
-}
 
 TEST_F(ImageWriterTest, EveryScanLayoutReadsBackPixelForPixelInEveryFormat) {
   const FormatCase cases[] = {
@@ -379,150 +272,6 @@ TEST_F(ImageWriterTest, BytesPastTheLastLineAreRefusedWholeAndTheImageStillCompl
   ASSERT_HRESULT_SUCCEEDED(writer->Commit());
   writer.reset();
   ExpectSamePicture(factory_.Get(), path_, shape, scan);
-}
-
-const ImageFormat kEveryFormat[] = {ImageFormat::kPng, ImageFormat::kTiff, ImageFormat::kBmp,
-                                    ImageFormat::kJpeg};
-const char kPreviousFile[] = "the previous scan, which must survive";
-
-// Until Commit succeeds the target is what it was, existing or missing, and
-// the scan lies in a temporary file beside it; a writer dropped before then
-// leaves nothing of it.
-TEST_F(ImageWriterTest, AnUncommittedImageLeavesTheTargetAsItWas) {
-  const ImageShape shape = ShapeOf(ScanPixels::kBgr24);
-  const std::vector<uint8_t> scan = ScanBytes(shape);
-  for (bool existed : {false, true}) {
-    for (ImageFormat format : kEveryFormat) {
-      SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(format)
-                                      << (existed ? ", over a file" : ", no file"));
-      if (existed) Put(path_, kPreviousFile);
-      const std::string before = Contents(path_);
-      std::unique_ptr<ImageWriter> writer;
-      ASSERT_HRESULT_SUCCEEDED(ImageWriter::Create(path_, format, shape, &writer));
-      ASSERT_HRESULT_SUCCEEDED(writer->Append(scan.data(), scan.size() - shape.bytes_per_line));
-      EXPECT_EQ(1, Temporaries(path_));
-      EXPECT_EQ(before, Contents(path_));
-      EXPECT_EQ(existed, FileExists());
-      EXPECT_EQ(E_UNEXPECTED, writer->Commit());
-      writer.reset();
-      EXPECT_EQ(before, Contents(path_));
-      EXPECT_EQ(existed, FileExists());
-      EXPECT_EQ(0, Temporaries(path_));
-      DeleteFileW(path_.c_str());
-    }
-  }
-}
-
-// Every way a write fails is reported with the system's error, wherever it
-// strikes (creating, appending or committing), and leaves the target as it
-// was with no temporary file.
-TEST_F(ImageWriterTest, AFailedWriteIsReportedAndLeavesTheTargetAsItWas) {
-  const ImageShape shape = ShapeOf(ScanPixels::kBgr24, 40, 30);
-  const std::vector<uint8_t> scan = ScanBytes(shape);
-  enum class Fault { kNoFolder, kReadOnlyTarget, kFullDisk, kDiskOneByteShort };
-  const struct {
-    const char* label;
-    Fault fault;
-    HRESULT expected;
-  } cases[] = {
-      {"no folder", Fault::kNoFolder, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
-      {"read-only target", Fault::kReadOnlyTarget, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
-      {"full disk", Fault::kFullDisk, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
-      {"disk one byte short", Fault::kDiskOneByteShort, HRESULT_FROM_WIN32(ERROR_DISK_FULL)},
-  };
-  for (const auto& test : cases) {
-    for (ImageFormat format : kEveryFormat) {
-      SCOPED_TRACE(testing::Message() << test.label << ", format " << static_cast<int>(format));
-      const std::wstring target =
-          test.fault == Fault::kNoFolder ? path_ + L"_no_such_folder\\page" : path_;
-      uint64_t disk_bytes = UINT64_MAX;
-      if (test.fault == Fault::kFullDisk) disk_bytes = 0;
-      if (test.fault == Fault::kDiskOneByteShort) {
-        ASSERT_HRESULT_SUCCEEDED(WriteImage(path_, format, shape, scan));
-        disk_bytes = Contents(path_).size() - 1;
-      }
-      if (test.fault != Fault::kNoFolder) Put(path_, kPreviousFile);
-      if (test.fault == Fault::kReadOnlyTarget) {
-        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
-      }
-      const std::string before = Contents(target);
-
-      EXPECT_EQ(test.expected, WriteImage(target, format, shape, scan, disk_bytes));
-      EXPECT_EQ(before, Contents(target));
-      EXPECT_EQ(test.fault != Fault::kNoFolder,
-                GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES);
-      EXPECT_EQ(0, Temporaries(target));
-      SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(path_.c_str());
-    }
-  }
-}
-
-// The name of the event a writer child sets once it is halfway through.
-std::wstring HalfwayEventName(const std::wstring& target) {
-  std::wstring name = L"zorvik_image_writer_halfway_" + target;
-  for (wchar_t& c : name) {
-    if (c == L'\\' || c == L':') c = L'_';
-  }
-  return name;
-}
-
-const ImageShape kChildShape = ShapeOf(ScanPixels::kGrey16, 64, 64);
-
-// Writes half an image over `argument`, says so, and waits to be killed.
-ZORVIK_CHILD_ROLE(image_writer_killed_halfway) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 2;
-  const std::vector<uint8_t> scan = ScanBytes(kChildShape);
-  std::unique_ptr<ImageWriter> writer;
-  if (FAILED(ImageWriter::Create(argument, ImageFormat::kTiff, kChildShape, &writer))) return 3;
-  if (FAILED(writer->Append(scan.data(), scan.size() / 2))) return 4;
-  const UniqueHandle halfway(
-      OpenEventW(EVENT_MODIFY_STATE, FALSE, HalfwayEventName(argument).c_str()));
-  if (!halfway) return 5;
-  SetEvent(halfway.get());
-  Sleep(60000);
-  return 6;
-}
-
-// A writer whose process is killed leaves the previous file byte-identical,
-// and the system removes its temporary file.
-TEST_F(ImageWriterTest, AKilledWriterLeavesThePreviousFileAndNoTemporary) {
-  Put(path_, kPreviousFile);
-  const UniqueHandle halfway(CreateEventW(nullptr, TRUE, FALSE, HalfwayEventName(path_).c_str()));
-  ASSERT_TRUE(halfway);
-  test::ChildProcess child("image_writer_killed_halfway", path_);
-  ASSERT_TRUE(child.started());
-  // The child's end instead of its word means it failed before halfway.
-  const HANDLE either[] = {halfway.get(), child.handle()};
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, either, FALSE, 30000));
-  EXPECT_EQ(1, Temporaries(path_));
-  child.Kill();
-
-  EXPECT_EQ(kPreviousFile, Contents(path_));
-  // The system deletes the file as it closes the dead process's handles.
-  for (int wait = 0; wait < 50 && Temporaries(path_) > 0; ++wait) Sleep(100);
-  EXPECT_EQ(0, Temporaries(path_));
-}
-
-// Where the file system has no hard links, the complete file is copied to
-// its second name instead; either way the target gets all of it.
-TEST_F(ImageWriterTest, PublishingReplacesTheTargetWithLinksOrWithout) {
-  for (bool links : {true, false}) {
-    SCOPED_TRACE(links ? "hard link" : "copy");
-    Put(path_, kPreviousFile);
-    std::unique_ptr<StagedFile> file;
-    ASSERT_HRESULT_SUCCEEDED(StagedFile::Create(path_, &file));
-    if (!links) file->DisableLinksForTesting();
-    const std::string image = "a complete image";
-    DWORD put = 0;
-    ASSERT_TRUE(
-        WriteFile(file->handle(), image.data(), static_cast<DWORD>(image.size()), &put, nullptr));
-    EXPECT_EQ(kPreviousFile, Contents(path_));
-    ASSERT_HRESULT_SUCCEEDED(file->Publish());
-    file.reset();
-    EXPECT_EQ(image, Contents(path_));
-    EXPECT_EQ(0, Temporaries(path_));
-  }
 }
 
 TEST_F(ImageWriterTest, RefusesWhatItCannotWrite) {
