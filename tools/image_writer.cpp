@@ -1,6 +1,6 @@
-// The WIC side of writing a scan: choosing a pixel layout the encoder takes,
-// converting the scanner's lines into it chunk by chunk, and never leaving a
-// half-written file behind.
+// Writing a scan: choosing a pixel layout the encoder takes, converting the
+// scanner's lines into it chunk by chunk, checking every write, and publishing
+// the file only when it is complete.
 #include "image_writer.h"
 
 #include <algorithm>
@@ -16,10 +16,10 @@ constexpr size_t kChunkBytes = 1 << 20;
 
 const GUID& ContainerOf(ImageFormat format) {
   switch (format) {
-    case ImageFormat::kTiff:
-      return GUID_ContainerFormatTiff;
     case ImageFormat::kBmp:
       return GUID_ContainerFormatBmp;
+    case ImageFormat::kJpeg:
+      return GUID_ContainerFormatJpeg;
     default:
       return GUID_ContainerFormatPng;
   }
@@ -33,10 +33,10 @@ struct EncoderLayout {
   WICBitmapPaletteType palette;
 };
 
-// Layouts in order of preference: the scanner's own first, then ones an
+// WIC layouts in order of preference: the scanner's own first, then ones an
 // encoder that refuses it does take (BMP has no grey or black-and-white
-// layout, only palettes; Wine's TIFF encoder takes no 16-bit grey).
-std::vector<EncoderLayout> LayoutsFor(ScanPixels pixels) {
+// layout, only palettes; JPEG has no 1-bit one at all).
+std::vector<EncoderLayout> LayoutsFor(ScanPixels pixels, ImageFormat format) {
   switch (pixels) {
     case ScanPixels::kBgr24:
       return {{&GUID_WICPixelFormat24bppBGR, LineConversion::kCopy, WICBitmapPaletteTypeCustom},
@@ -50,10 +50,12 @@ std::vector<EncoderLayout> LayoutsFor(ScanPixels pixels) {
               {&GUID_WICPixelFormat8bppIndexed, LineConversion::kCopy,
                WICBitmapPaletteTypeFixedGray256}};
     case ScanPixels::kGrey16:
-      return {{&GUID_WICPixelFormat16bppGray, LineConversion::kCopy, WICBitmapPaletteTypeCustom},
-              {&GUID_WICPixelFormat48bppRGB, LineConversion::kGrey16ToRgb48,
-               WICBitmapPaletteTypeCustom}};
+      return {{&GUID_WICPixelFormat16bppGray, LineConversion::kCopy, WICBitmapPaletteTypeCustom}};
     case ScanPixels::kBlackIsOne1:
+      if (format == ImageFormat::kJpeg) {
+        return {{&GUID_WICPixelFormat8bppGray, LineConversion::kBlackIsOneToGrey8,
+                 WICBitmapPaletteTypeCustom}};
+      }
       // The scanner's 1 is black; both layouts have 0 black (the palette
       // FixedBW lists black first), so every bit is flipped.
       return {
@@ -63,6 +65,57 @@ std::vector<EncoderLayout> LayoutsFor(ScanPixels pixels) {
   }
   return {};
 }
+
+// The TIFF our own writer makes of a scan, and how lines get there: TIFF
+// orders colour red first and reads 1 as black under WhiteIsZero, so only
+// colour is converted.
+struct TiffLayout {
+  const GUID* format;
+  LineConversion conversion;
+  uint16_t samples_per_pixel;
+  uint16_t bits_per_sample;
+  TiffPhotometric photometric;
+};
+
+TiffLayout TiffLayoutFor(ScanPixels pixels) {
+  switch (pixels) {
+    case ScanPixels::kBgr24:
+      return {&GUID_WICPixelFormat24bppRGB, LineConversion::kSwapRedBlue8, 3, 8,
+              TiffPhotometric::kRgb};
+    case ScanPixels::kBgr48:
+      return {&GUID_WICPixelFormat48bppRGB, LineConversion::kSwapRedBlue16, 3, 16,
+              TiffPhotometric::kRgb};
+    case ScanPixels::kGrey8:
+      return {&GUID_WICPixelFormat8bppGray, LineConversion::kCopy, 1, 8,
+              TiffPhotometric::kBlackIsZero};
+    case ScanPixels::kGrey16:
+      return {&GUID_WICPixelFormat16bppGray, LineConversion::kCopy, 1, 16,
+              TiffPhotometric::kBlackIsZero};
+    case ScanPixels::kBlackIsOne1:
+      break;
+  }
+  return {&GUID_WICPixelFormatBlackWhite, LineConversion::kCopy, 1, 1,
+          TiffPhotometric::kWhiteIsZero};
+}
+
+// The TIFF writer's bytes go into the file stream, whose failure the image
+// writer reads back.
+class StreamSink : public ByteSink {
+ public:
+  explicit StreamSink(IStream* stream) : stream_(stream) {}
+  bool Write(const uint8_t* bytes, size_t count) override {
+    while (count > 0) {
+      const ULONG piece = static_cast<ULONG>(std::min<size_t>(count, 1u << 30));
+      if (FAILED(stream_->Write(bytes, piece, nullptr))) return false;
+      bytes += piece;
+      count -= piece;
+    }
+    return true;
+  }
+
+ private:
+  IStream* stream_;
+};
 
 // True when a 16-bit sample of `layout` comes back from a PNG written by
 // this encoder as the value it was given. PNG stores samples big-endian and
@@ -110,47 +163,71 @@ HRESULT PngKeepsSampleValues(IWICImagingFactory* factory, const GUID& layout, bo
 
 }  // namespace
 
-ImageWriter::ImageWriter(const std::wstring& path, const ImageShape& shape)
-    : path_(path), shape_(shape) {}
-
-ImageWriter::~ImageWriter() {
-  if (committed_ || !stream_) return;
-  // Release the encoder's hold on the stream and the stream's on the file
-  // before the file can go.
-  frame_.Reset();
-  encoder_.Reset();
-  stream_.Reset();
-  DeleteFileW(path_.c_str());
-}
+ImageWriter::ImageWriter(ImageFormat format, const ImageShape& shape)
+    : format_(format), shape_(shape) {}
 
 HRESULT ImageWriter::Create(const std::wstring& path, ImageFormat format, const ImageShape& shape,
                             std::unique_ptr<ImageWriter>* writer) {
+  return CreateLimited(path, format, shape, UINT64_MAX, writer);
+}
+
+HRESULT ImageWriter::CreateOnSmallDiskForTesting(const std::wstring& path, ImageFormat format,
+                                                 const ImageShape& shape, uint64_t disk_bytes,
+                                                 std::unique_ptr<ImageWriter>* writer) {
+  return CreateLimited(path, format, shape, disk_bytes, writer);
+}
+
+HRESULT ImageWriter::CreateLimited(const std::wstring& path, ImageFormat format,
+                                   const ImageShape& shape, uint64_t disk_bytes,
+                                   std::unique_ptr<ImageWriter>* writer) {
   if (writer == nullptr) return E_POINTER;
   writer->reset();
   if (shape.width == 0 || shape.height == 0 ||
       shape.bytes_per_line < BytesPerLine(BitsPerPixel(shape.pixels), shape.width)) {
     return E_INVALIDARG;
   }
-  std::unique_ptr<ImageWriter> created(new ImageWriter(path, shape));
-  const HRESULT hr = created->Open(format);
-  if (FAILED(hr)) return hr;  // the destructor deletes whatever was created
+  std::unique_ptr<ImageWriter> created(new ImageWriter(format, shape));
+  const HRESULT hr = created->Open(path, disk_bytes);
+  if (FAILED(hr)) return hr;  // the temporary file goes with `created`
   *writer = std::move(created);
   return S_OK;
 }
 
-HRESULT ImageWriter::Open(ImageFormat format) {
+HRESULT ImageWriter::Open(const std::wstring& path, uint64_t disk_bytes) {
+  HRESULT hr = StagedFile::Create(path, &file_);
+  if (FAILED(hr)) return hr;
+  stream_.Attach(new FileStream(file_->handle()));
+  if (disk_bytes != UINT64_MAX) stream_->LimitSizeForTesting(disk_bytes);
+  hr = format_ == ImageFormat::kTiff ? OpenTiff() : OpenWic();
+  if (SUCCEEDED(hr)) {
+    encoder_stride_ = static_cast<uint32_t>(BytesPerLine(
+        ConvertedBitsPerPixel(conversion_, BitsPerPixel(shape_.pixels)), shape_.width));
+  }
+  return Checked(hr);
+}
+
+HRESULT ImageWriter::OpenTiff() {
+  const TiffLayout layout = TiffLayoutFor(shape_.pixels);
+  encoder_format_ = *layout.format;
+  conversion_ = layout.conversion;
+  const TiffImage image = {shape_.width,
+                           shape_.height,
+                           layout.samples_per_pixel,
+                           layout.bits_per_sample,
+                           layout.photometric,
+                           shape_.x_dpi,
+                           shape_.y_dpi};
+  tiff_sink_ = std::make_unique<StreamSink>(stream_.Get());
+  tiff_ = std::make_unique<TiffWriter>(image, *tiff_sink_);
+  if (!tiff_->fits()) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+  return tiff_->Begin() ? S_OK : E_FAIL;
+}
+
+HRESULT ImageWriter::OpenWic() {
   ComPtr<IWICImagingFactory> factory;
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&factory));
-  if (FAILED(hr)) return hr;
-  hr = factory->CreateStream(&stream_);
-  if (FAILED(hr)) return hr;
-  hr = stream_->InitializeFromFilename(path_.c_str(), GENERIC_WRITE);
-  if (FAILED(hr)) {
-    stream_.Reset();  // no file was made, so none is to be deleted
-    return hr;
-  }
-  hr = factory->CreateEncoder(ContainerOf(format), nullptr, &encoder_);
+  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(ContainerOf(format_), nullptr, &encoder_);
   if (SUCCEEDED(hr)) hr = encoder_->Initialize(stream_.Get(), WICBitmapEncoderNoCache);
   ComPtr<IPropertyBag2> frame_options;
   if (SUCCEEDED(hr)) hr = encoder_->CreateNewFrame(&frame_, &frame_options);
@@ -160,14 +237,14 @@ HRESULT ImageWriter::Open(ImageFormat format) {
     hr = frame_->SetResolution(shape_.x_dpi, shape_.y_dpi);
   }
   if (SUCCEEDED(hr)) hr = ChooseEncoderLayout(factory.Get());
-  if (SUCCEEDED(hr)) hr = CheckSampleOrder(factory.Get(), format);
+  if (SUCCEEDED(hr)) hr = CheckSampleOrder(factory.Get());
   return hr;
 }
 
-HRESULT ImageWriter::CheckSampleOrder(IWICImagingFactory* factory, ImageFormat format) {
+HRESULT ImageWriter::CheckSampleOrder(IWICImagingFactory* factory) {
   const bool deep = IsEqualGUID(encoder_format_, GUID_WICPixelFormat16bppGray) ||
                     IsEqualGUID(encoder_format_, GUID_WICPixelFormat48bppRGB);
-  if (format != ImageFormat::kPng || !deep) return S_OK;
+  if (format_ != ImageFormat::kPng || !deep) return S_OK;
   bool keeps = true;
   const HRESULT hr = PngKeepsSampleValues(factory, encoder_format_, &keeps);
   if (FAILED(hr)) return hr;
@@ -177,7 +254,7 @@ HRESULT ImageWriter::CheckSampleOrder(IWICImagingFactory* factory, ImageFormat f
 }
 
 HRESULT ImageWriter::ChooseEncoderLayout(IWICImagingFactory* factory) {
-  for (const EncoderLayout& layout : LayoutsFor(shape_.pixels)) {
+  for (const EncoderLayout& layout : LayoutsFor(shape_.pixels, format_)) {
     // The encoder answers with the layout it will really take, which may be
     // another one than asked for.
     GUID offered = *layout.format;
@@ -194,23 +271,31 @@ HRESULT ImageWriter::ChooseEncoderLayout(IWICImagingFactory* factory) {
     }
     encoder_format_ = offered;
     conversion_ = layout.conversion;
-    encoder_stride_ = static_cast<uint32_t>(BytesPerLine(
-        ConvertedBitsPerPixel(conversion_, BitsPerPixel(shape_.pixels)), shape_.width));
     return S_OK;
   }
   return WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
 }
 
+HRESULT ImageWriter::Checked(HRESULT hr) {
+  if (stream_ && FAILED(stream_->first_failure())) hr = stream_->first_failure();
+  if (FAILED(hr) && SUCCEEDED(failure_)) failure_ = hr;
+  return hr;
+}
+
+HRESULT ImageWriter::EncodeLines(const uint8_t* lines, uint32_t stride, uint32_t count) {
+  if (tiff_) return tiff_->WriteRows(lines, stride, count) ? S_OK : E_FAIL;
+  return frame_->WritePixels(count, stride, stride * count, const_cast<BYTE*>(lines));
+}
+
 HRESULT ImageWriter::WriteLines(const uint8_t* lines, uint32_t count) {
-  const uint32_t source_bits = BitsPerPixel(shape_.pixels);
-  if (conversion_ == LineConversion::kCopy && !swap_samples_ &&
-      encoder_stride_ == shape_.bytes_per_line) {
-    // The encoder only reads the pixels it is given.
-    const HRESULT hr = frame_->WritePixels(count, encoder_stride_, encoder_stride_ * count,
-                                           const_cast<BYTE*>(lines));
+  if (conversion_ == LineConversion::kCopy && !swap_samples_) {
+    // The encoder reads only the pixels of each line it is given, however
+    // far apart the lines lie.
+    const HRESULT hr = EncodeLines(lines, shape_.bytes_per_line, count);
     if (SUCCEEDED(hr)) lines_written_ += count;
     return hr;
   }
+  const uint32_t source_bits = BitsPerPixel(shape_.pixels);
   const uint32_t lines_per_chunk =
       static_cast<uint32_t>(std::max<size_t>(1, kChunkBytes / encoder_stride_));
   while (count > 0) {
@@ -219,8 +304,7 @@ HRESULT ImageWriter::WriteLines(const uint8_t* lines, uint32_t count) {
     ConvertLines(conversion_, source_bits, lines, shape_.bytes_per_line, converted_.data(),
                  encoder_stride_, shape_.width, chunk);
     if (swap_samples_) SwapSampleBytes(converted_.data(), converted_.size());
-    const HRESULT hr = frame_->WritePixels(chunk, encoder_stride_,
-                                           static_cast<UINT>(converted_.size()), converted_.data());
+    const HRESULT hr = EncodeLines(converted_.data(), encoder_stride_, chunk);
     if (FAILED(hr)) return hr;
     lines_written_ += chunk;
     lines += static_cast<size_t>(chunk) * shape_.bytes_per_line;
@@ -230,6 +314,7 @@ HRESULT ImageWriter::WriteLines(const uint8_t* lines, uint32_t count) {
 }
 
 HRESULT ImageWriter::Append(const uint8_t* bytes, size_t count) {
+  if (FAILED(failure_)) return failure_;
   if (count == 0) return S_OK;
   if (bytes == nullptr) return E_POINTER;
   const size_t line_bytes = shape_.bytes_per_line;
@@ -243,13 +328,13 @@ HRESULT ImageWriter::Append(const uint8_t* bytes, size_t count) {
     bytes += needed;
     count -= needed;
     if (partial_line_.size() < line_bytes) return S_OK;
-    const HRESULT hr = WriteLines(partial_line_.data(), 1);
+    const HRESULT hr = Checked(WriteLines(partial_line_.data(), 1));
     if (FAILED(hr)) return hr;
     partial_line_.clear();
   }
   const size_t whole_lines = count / line_bytes;
   if (whole_lines > 0) {
-    const HRESULT hr = WriteLines(bytes, static_cast<uint32_t>(whole_lines));
+    const HRESULT hr = Checked(WriteLines(bytes, static_cast<uint32_t>(whole_lines)));
     if (FAILED(hr)) return hr;
     bytes += whole_lines * line_bytes;
     count -= whole_lines * line_bytes;
@@ -258,21 +343,48 @@ HRESULT ImageWriter::Append(const uint8_t* bytes, size_t count) {
   return S_OK;
 }
 
-HRESULT ImageWriter::Commit() {
-  if (committed_) return S_OK;
-  if (lines_written_ != shape_.height) return E_UNEXPECTED;
+// Wine's BMP encoder leaves the palette out of the file size it states in
+// the file header (bfSize, at offset 2); every BMP gets its true length.
+HRESULT ImageWriter::CorrectBmpFileSize() {
+  STATSTG stat = {};
+  HRESULT hr = stream_->Stat(&stat, STATFLAG_NONAME);
+  if (FAILED(hr)) return hr;
+  if (stat.cbSize.QuadPart > UINT32_MAX) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+  const uint32_t size = static_cast<uint32_t>(stat.cbSize.QuadPart);
+  const uint8_t little_endian[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                                    static_cast<uint8_t>(size >> 16),
+                                    static_cast<uint8_t>(size >> 24)};
+  LARGE_INTEGER size_field = {};
+  size_field.QuadPart = 2;
+  hr = stream_->Seek(size_field, STREAM_SEEK_SET, nullptr);
+  if (SUCCEEDED(hr)) hr = stream_->Write(little_endian, sizeof little_endian, nullptr);
+  return hr;
+}
+
+HRESULT ImageWriter::FinishEncoding() {
+  if (tiff_) return tiff_->Finish() ? S_OK : E_FAIL;
   HRESULT hr = frame_->Commit();
   if (SUCCEEDED(hr)) hr = encoder_->Commit();
-  if (SUCCEEDED(hr)) {
-    // A file stream that cannot flush on request still flushes on release.
-    hr = stream_->Commit(STGC_DEFAULT);
-    if (hr == E_NOTIMPL) hr = S_OK;
-  }
-  if (FAILED(hr)) return hr;
-  committed_ = true;
+  if (SUCCEEDED(hr) && format_ == ImageFormat::kBmp) hr = CorrectBmpFileSize();
+  return hr;
+}
+
+HRESULT ImageWriter::Commit() {
+  if (committed_) return S_OK;
+  if (FAILED(failure_)) return failure_;
+  if (lines_written_ != shape_.height) return E_UNEXPECTED;
+  HRESULT hr = FinishEncoding();
+  if (SUCCEEDED(hr)) hr = stream_->Commit(STGC_DEFAULT);
+  hr = Checked(hr);
   frame_.Reset();
   encoder_.Reset();
+  tiff_.reset();
+  if (SUCCEEDED(hr)) hr = Checked(file_->Publish());
+  // Published or not, the writer is done: a temporary file goes now.
   stream_.Reset();
+  file_.reset();
+  if (FAILED(hr)) return hr;
+  committed_ = true;
   return S_OK;
 }
 

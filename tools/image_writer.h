@@ -1,7 +1,11 @@
-// Writes a scanned page into a PNG, TIFF or BMP file through the platform's
-// imaging component (WIC), line by line as the scan delivers them: each
-// Append hands the encoder the complete lines it has, so the page is never
-// held in memory here. The caller's thread must have COM initialised.
+// Writes a scanned page into a PNG, TIFF, BMP or JPEG file, line by line as
+// the scan delivers them: each Append hands the encoder the complete lines it
+// has, so the page is never held in memory here. PNG, BMP and JPEG go through
+// the platform's imaging component (WIC); TIFF through our own baseline
+// writer, since WIC's TIFF encoder under Wine takes no 16-bit grey and
+// ignores failed writes. The file appears under its name only when Commit
+// succeeds (see staged_file.h), and every failed write is reported, whatever
+// the encoder made of it. The caller's thread must have COM initialised.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "file_stream.h"
 #include "scan_options.h"
 #include "scan_pixels.h"
+#include "staged_file.h"
+#include "tiff_writer.h"
 
 // Not every SDK's headers name this one.
 #ifndef E_BOUNDS
@@ -24,8 +31,9 @@
 namespace zorvik::host {
 
 // The image a scan delivers: its layout, size and resolution. bytes_per_line
-// is the scanner's line length (BUFFER_INFO::dwBytesPerLine); it may exceed
-// the pixels' own bytes but not fall short of them.
+// is the scanner's line length (BUFFER_INFO::dwBytesPerLine); width is the
+// pixels of a line the image keeps, which may be fewer than the line holds
+// (a 1-bit line padded to whole bytes), never more.
 struct ImageShape {
   ScanPixels pixels = ScanPixels::kBgr24;
   uint32_t width = 0;
@@ -37,50 +45,77 @@ struct ImageShape {
 
 class ImageWriter {
  public:
-  // Creates (or replaces) the file at `path` and prepares an encoder of
-  // `format` for an image of `shape`. E_INVALIDARG for an empty image or a
+  // Prepares an encoder of `format` for an image of `shape`, to be written
+  // into a temporary file beside `path`. E_INVALIDARG for an empty image or a
   // line length too short for its pixels; WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT
-  // when the encoder takes none of the layouts this scan converts to; other
-  // failures as the file system or WIC reports them. On failure no file is
-  // left behind.
+  // when the encoder takes none of the layouts this scan converts to;
+  // HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) for a read-only target; other
+  // failures as the file system or WIC reports them.
   static HRESULT Create(const std::wstring& path, ImageFormat format, const ImageShape& shape,
                         std::unique_ptr<ImageWriter>* writer);
 
+  // As Create, on a disk with room for a file of `disk_bytes` only: writes
+  // past it fail with ERROR_DISK_FULL.
+  static HRESULT CreateOnSmallDiskForTesting(const std::wstring& path, ImageFormat format,
+                                             const ImageShape& shape, uint64_t disk_bytes,
+                                             std::unique_ptr<ImageWriter>* writer);
+
   // An image that was not committed is not a picture anyone can open: its
-  // file is closed and deleted.
-  ~ImageWriter();
+  // temporary file goes, and the target stays as it was.
+  ~ImageWriter() = default;
   ImageWriter(const ImageWriter&) = delete;
   ImageWriter& operator=(const ImageWriter&) = delete;
 
   // Takes the next `count` bytes of the scan, split anywhere (even inside a
   // pixel), and encodes every line they complete. E_BOUNDS, with nothing of
-  // these bytes taken, when they would run past the image's last line.
+  // these bytes taken, when they would run past the image's last line. A
+  // failed write is returned as the system reported it (e.g.
+  // HRESULT_FROM_WIN32(ERROR_DISK_FULL)), and returned again by every later
+  // call.
   HRESULT Append(const uint8_t* bytes, size_t count);
 
-  // Finishes the file. E_UNEXPECTED, with nothing written, while lines are
-  // still missing; after a failed Commit the file is deleted on destruction.
+  // Finishes the file, flushes it to disk and moves it over the target.
+  // E_UNEXPECTED, with nothing written, while lines are still missing. On
+  // any failure the target is as it was and the temporary file is gone.
   HRESULT Commit();
 
   uint32_t lines_written() const { return lines_written_; }
-  // The layout the encoder was given, e.g. GUID_WICPixelFormat24bppBGR.
+  // The layout of the file's pixels as WIC names it, e.g.
+  // GUID_WICPixelFormat24bppBGR.
   const GUID& encoder_pixel_format() const { return encoder_format_; }
 
  private:
-  ImageWriter(const std::wstring& path, const ImageShape& shape);
-  HRESULT Open(ImageFormat format);
+  ImageWriter(ImageFormat format, const ImageShape& shape);
+  static HRESULT CreateLimited(const std::wstring& path, ImageFormat format,
+                               const ImageShape& shape, uint64_t disk_bytes,
+                               std::unique_ptr<ImageWriter>* writer);
+  HRESULT Open(const std::wstring& path, uint64_t disk_bytes);
+  HRESULT OpenWic();
+  HRESULT OpenTiff();
   HRESULT ChooseEncoderLayout(IWICImagingFactory* factory);
-  HRESULT CheckSampleOrder(IWICImagingFactory* factory, ImageFormat format);
+  HRESULT CheckSampleOrder(IWICImagingFactory* factory);
   HRESULT WriteLines(const uint8_t* lines, uint32_t count);
+  HRESULT EncodeLines(const uint8_t* lines, uint32_t stride, uint32_t count);
+  HRESULT FinishEncoding();
+  HRESULT CorrectBmpFileSize();
+  // The stream's first failure if it had one, else `hr`; a failure is kept
+  // as the writer's for good.
+  HRESULT Checked(HRESULT hr);
 
-  std::wstring path_;
+  ImageFormat format_;
   ImageShape shape_;
-  Microsoft::WRL::ComPtr<IWICStream> stream_;
+  // Declared first, so released last: everything below writes into it.
+  std::unique_ptr<StagedFile> file_;
+  Microsoft::WRL::ComPtr<FileStream> stream_;
+  std::unique_ptr<ByteSink> tiff_sink_;
+  std::unique_ptr<TiffWriter> tiff_;
   Microsoft::WRL::ComPtr<IWICBitmapEncoder> encoder_;
   Microsoft::WRL::ComPtr<IWICBitmapFrameEncode> frame_;
+  HRESULT failure_ = S_OK;
   GUID encoder_format_ = GUID_WICPixelFormatUndefined;
   LineConversion conversion_ = LineConversion::kCopy;
   // The encoder stores 16-bit samples as they lie in memory; see
-  // EncoderSwapsSamples.
+  // PngKeepsSampleValues.
   bool swap_samples_ = false;
   uint32_t encoder_stride_ = 0;
   uint32_t lines_written_ = 0;

@@ -37,7 +37,7 @@ uint64_t BytesPerLine(uint64_t bits_per_pixel, uint64_t width) {
 }
 
 uint32_t ConvertedBitsPerPixel(LineConversion conversion, uint32_t source_bits) {
-  return conversion == LineConversion::kGrey16ToRgb48 ? 48 : source_bits;
+  return conversion == LineConversion::kBlackIsOneToGrey8 ? 8 : source_bits;
 }
 
 void ConvertLines(LineConversion conversion, uint32_t source_bits, const uint8_t* source,
@@ -69,11 +69,9 @@ void ConvertLines(LineConversion conversion, uint32_t source_bits, const uint8_t
           std::memcpy(to + 4, from, 2);
         }
         break;
-      case LineConversion::kGrey16ToRgb48:
-        for (uint32_t x = 0; x < width; ++x, from += 2, to += 6) {
-          std::memcpy(to, from, 2);
-          std::memcpy(to + 2, from, 2);
-          std::memcpy(to + 4, from, 2);
+      case LineConversion::kBlackIsOneToGrey8:
+        for (uint32_t x = 0; x < width; ++x) {
+          to[x] = (from[x / 8] >> (7 - x % 8) & 1) ? 0 : 255;
         }
         break;
     }

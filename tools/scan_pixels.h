@@ -32,9 +32,9 @@ enum class LineConversion {
   // 24-bit blue-green-red to red-green-blue, or 48-bit likewise.
   kSwapRedBlue8,
   kSwapRedBlue16,
-  // One 16-bit grey sample to three equal 16-bit red, green and blue samples,
-  // for encoders that take no 16-bit grey.
-  kGrey16ToRgb48,
+  // 1-bit lines (1 = black) to one 8-bit grey sample per pixel, 0 or 255,
+  // for encoders that hold no 1-bit image (JPEG).
+  kBlackIsOneToGrey8,
 };
 
 // Bits per pixel after `conversion` of pixels of `source_bits`.
@@ -42,7 +42,9 @@ uint32_t ConvertedBitsPerPixel(LineConversion conversion, uint32_t source_bits);
 
 // Converts `lines` lines of `width` pixels of `source_bits` from `source` (lines
 // `source_stride` bytes apart) into `target` (lines `target_stride` bytes
-// apart). Padding bits of a 1-bit line are converted like pixels.
+// apart). A source line may hold more pixels than `width`: the rest are left
+// out, except the bits after the last pixel in its byte of a 1-bit line,
+// which are converted like pixels.
 void ConvertLines(LineConversion conversion, uint32_t source_bits, const uint8_t* source,
                   size_t source_stride, uint8_t* target, size_t target_stride, uint32_t width,
                   uint32_t lines);

@@ -72,13 +72,14 @@ TEST(ConvertLines, EachConversionRespectsBothStrides) {
        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
        6,
        {5, 6, 3, 4, 1, 2, 11, 12, 9, 10, 7, 8}},
-      {"grey 16 to rgb 48",
-       LineConversion::kGrey16ToRgb48,
-       16,
+      // Bits after the third pixel are the scanner's padding, left out.
+      {"black is one to grey 8",
+       LineConversion::kBlackIsOneToGrey8,
        1,
-       {1, 2, 3, 4},
-       2,
-       {1, 2, 1, 2, 1, 2, 3, 4, 3, 4, 3, 4}},
+       3,
+       {0xA0, 0x5F},
+       1,
+       {0, 255, 0, 255, 0, 255}},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.label);
