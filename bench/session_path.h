@@ -53,7 +53,8 @@ class SessionPath : public BenchPath {
     BYTE* gamma = const_cast<BYTE*>(IdentityGammaTable());
     DWORD error = 0;
     return SUCCEEDED(scanner_->SetScannerParameters(session_, &copy, &error)) &&
-           SUCCEEDED(scanner_->SetGammaTable(session_, 256, gamma, gamma, gamma, &error)) &&
+           SUCCEEDED(scanner_->SetGammaTable(session_, ZORVIK_GAMMA_TABLE_SIZE, gamma, gamma, gamma,
+                                             &error)) &&
            SUCCEEDED(scanner_->StartScan(session_, &error));
   }
   bool ReadScan(uint8_t* buffer, uint32_t bytes) override {

@@ -32,9 +32,11 @@ class ToolkitPath : public BenchPath {
     if (TranslateScanParameters(params, ToolkitModelName(ability_), record_) != kErrNoError)
       return false;
     const uint8_t* gamma = IdentityGammaTable();
-    return toolkit_.SetScanParameter(&record_) != 0 && toolkit_.SetGammaTable(gamma, 1, 256) != 0 &&
-           toolkit_.SetGammaTable(gamma, 2, 256) != 0 &&
-           toolkit_.SetGammaTable(gamma, 3, 256) != 0 && toolkit_.StartScan() != 0;
+    return toolkit_.SetScanParameter(&record_) != 0 &&
+           toolkit_.SetGammaTable(gamma, 1, ZORVIK_GAMMA_TABLE_SIZE) != 0 &&
+           toolkit_.SetGammaTable(gamma, 2, ZORVIK_GAMMA_TABLE_SIZE) != 0 &&
+           toolkit_.SetGammaTable(gamma, 3, ZORVIK_GAMMA_TABLE_SIZE) != 0 &&
+           toolkit_.StartScan() != 0;
   }
   bool ReadScan(uint8_t* buffer, uint32_t bytes) override {
     uint8_t status = 0;

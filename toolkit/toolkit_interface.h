@@ -12,12 +12,13 @@
 #include "toolkit_entry_points.h"
 #include "toolkit_records.h"
 #include "unique_resource.h"
+#include "zorvik_contract.h"
 
 namespace zorvik {
 
 // The device I/O type for which the toolkit is loaded; every other type
 // leaves the binding unloaded and invalid.
-constexpr uint16_t kToolkitUsbIoType = 1;
+constexpr uint16_t kToolkitUsbIoType = ZORVIK_DEVICE_IO_USB;
 
 class CToolkitInterface {
  public:

@@ -61,7 +61,7 @@ std::wstring CheckAgainstScanner(const ScanOptions& options, const ScannerLimits
 // the flatbed; everything else zero.
 SCANNER_PARAMETERS ToScannerParameters(const ScanOptions& options, const ScannerLimits& limits);
 
-using GammaTable = std::array<uint8_t, 256>;
+using GammaTable = std::array<uint8_t, ZORVIK_GAMMA_TABLE_SIZE>;
 
 // The table for `gamma`: entry i is 255 * (i / 255) ^ (1 / gamma), rounded to
 // the nearest whole number. Above 1 brightens the mid-tones, below 1 darkens
