@@ -122,6 +122,16 @@ TEST(CheckAgainstScanner, SaysWhatDoesNotFitInTheUsersUnit) {
   }
 }
 
+TEST(CheckAgainstScanner, AcceptsTheSmallestAreaAsTheCapabilitiesShowIt) {
+  // 10/300 inch is shown as 0.85 mm; -x 0.8 would be 9/300 inch.
+  ScanOptions options;
+  options.width = 0.85;
+  options.height = 1.7;
+  EXPECT_EQ(L"", CheckAgainstScanner(options, Scanner7310()));
+  options.width = 0.8;
+  EXPECT_NE(L"", CheckAgainstScanner(options, Scanner7310()));
+}
+
 TEST(CheckAgainstScanner, RefusesMorePixelsThanAScanCarries) {
   ScannerLimits wide = Scanner7310();
   wide.flatbed_width = 30000;  // 100 inches

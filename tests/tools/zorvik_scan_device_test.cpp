@@ -51,18 +51,25 @@ struct DecodedImage {
   std::vector<uint8_t> pixels;
 };
 
+// The first frame of the image in `path`, and the factory that decoded it.
+HRESULT OpenImage(const std::wstring& path, ComPtr<IWICImagingFactory>* factory,
+                  ComPtr<IWICBitmapFrameDecode>* frame) {
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(factory->ReleaseAndGetAddressOf()));
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (SUCCEEDED(hr)) {
+    hr = (*factory)->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                               WICDecodeMetadataCacheOnDemand, &decoder);
+  }
+  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, frame->ReleaseAndGetAddressOf());
+  return hr;
+}
+
 // Decodes `path` with WIC into 8-bit blue-green-red or 8-bit grey.
 HRESULT DecodeImage(const std::wstring& path, bool grey, DecodedImage* image) {
   ComPtr<IWICImagingFactory> factory;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&factory));
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (SUCCEEDED(hr)) {
-    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                            WICDecodeMetadataCacheOnDemand, &decoder);
-  }
   ComPtr<IWICBitmapFrameDecode> frame;
-  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+  HRESULT hr = OpenImage(path, &factory, &frame);
   ComPtr<IWICFormatConverter> converter;
   if (SUCCEEDED(hr)) hr = factory->CreateFormatConverter(&converter);
   if (SUCCEEDED(hr)) {
@@ -82,15 +89,8 @@ HRESULT DecodeImage(const std::wstring& path, bool grey, DecodedImage* image) {
 // The size of the image in `path`, whatever its pixel layout.
 HRESULT ImageSize(const std::wstring& path, UINT* width, UINT* height) {
   ComPtr<IWICImagingFactory> factory;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&factory));
-  ComPtr<IWICBitmapDecoder> decoder;
-  if (SUCCEEDED(hr)) {
-    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                            WICDecodeMetadataCacheOnDemand, &decoder);
-  }
   ComPtr<IWICBitmapFrameDecode> frame;
-  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+  HRESULT hr = OpenImage(path, &factory, &frame);
   if (SUCCEEDED(hr)) hr = frame->GetSize(width, height);
   return hr;
 }
