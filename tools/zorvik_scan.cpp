@@ -13,14 +13,12 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "call_report.h"
 #include "component_log.h"
 #include "console_cancel.h"
 #include "console_text.h"
-#include "zorvik_contract.h"
 #include "image_writer.h"
 #include "scan_options.h"
 #include "scan_pixels.h"
@@ -31,6 +29,7 @@
 #include "scanner_text.h"
 #include "usage_text.h"
 #include "zorvik.h"
+#include "zorvik_contract.h"
 
 namespace zorvik::host {
 namespace {
