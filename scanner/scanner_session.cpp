@@ -25,6 +25,7 @@ void CScannerSession::SelectDevice() {
 }
 
 bool CScannerSession::EndDevice(CLogger& log) {
+  const ToolkitStep step;
   if (device_ended_) return true;
   device_ended_ = true;
   bool cleared = true;

@@ -15,13 +15,12 @@ namespace zorvik {
 namespace {
 
 // Undoes a first open that failed: the session leaves the table whatever its
-// count, its lock is given back and its device ended, and the opens waiting
-// for it learn the failure. Traced as the close it amounts to.
+// count, its device is ended before its lock is given back, and the opens
+// waiting for it learn the failure. Traced as the close it amounts to.
 void AbandonSetUp(CScannerSession& session, DWORD error_code, CLogger& log) {
   DWORD close_error = kErrNoError;
   CCallTrace trace("zorvik::CloseScannerSession", session.handle(), &close_error, 0);
-  CSessionTable::Instance().DiscardSession(session);
-  if (!session.EndDevice(log)) {
+  if (!CSessionTable::Instance().DiscardSession(session, log)) {
     close_error = kErrUnknownToolkitError;
     trace = E_FAIL;
   }
@@ -84,16 +83,14 @@ HRESULT zorvik::CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode) {
   if (!call.BeginSessionCall()) return call.result();
 
   int32_t remaining = 0;
+  bool end_failed = false;
   // Another thread may have made the last close since the handle validated.
-  if (!CSessionTable::Instance().ReleaseSession(call.session(), &remaining))
+  // The last close ends the device unless another call is still using the
+  // session; then the last of those calls ends it as it lets the session go.
+  if (!CSessionTable::Instance().ReleaseSession(call.session_reference(), &remaining, log,
+                                                &end_failed))
     return call.Fail(kErrInvalidSession);
-  if (remaining > 0) return call.result();
-
-  // The last close. The session has left the table, so no new call can reach
-  // it; when no call is using it any more the device is ended here and now,
-  // otherwise by the last of those calls as it lets the session go.
-  if (call.IsOnlyUserOfSession() && !call.session().EndDevice(log))
-    call.Fail(kErrUnknownToolkitError);
+  if (end_failed) call.Fail(kErrUnknownToolkitError);
   return call.result();
 }
 
