@@ -49,6 +49,10 @@ std::string SemaphoreNameFor(const char* device_name) {
 
 }  // namespace
 
+bool CScannerLock::NameFits(const char* device_name) {
+  return SemaphoreNameFor(device_name).size() < MAX_PATH;
+}
+
 CScannerLock::CScannerLock(const char* device_name) {
   CCallTrace trace("CScannerLock::Constructor", 0, nullptr, LOG_ATTR_LOCK);
   CLogger log(kLockLogAttribute);

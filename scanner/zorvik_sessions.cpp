@@ -5,6 +5,7 @@
 
 #include "device_set_up.h"
 #include "driver_error.h"
+#include "scanner_lock.h"
 #include "session_call.h"
 #include "session_table.h"
 #include "wide_to_multibyte.h"
@@ -43,6 +44,13 @@ HRESULT zorvik::OpenScannerSession(LPWSTR pszDevName, DWORD dwDevIOType, DWORD* 
   if (device_given && pszDevName[0] != L'\0') {
     if (WideToMultiByte(device_name, pszDevName, sizeof(device_name)) == nullptr) {
       log.WriteLine("Device name does not fit or cannot be converted to the ANSI code page");
+      return call.Fail(kErrInvalidParameter);
+    }
+    // The device's lock is a kernel object named after the name's last
+    // component; one the platform cannot name is bad input, not a lock
+    // failure.
+    if (!CScannerLock::NameFits(device_name)) {
+      log.WriteLine("The last component of the device name is too long to name its lock");
       return call.Fail(kErrInvalidParameter);
     }
   } else {

@@ -112,11 +112,17 @@ TEST_F(OpenCloseTest, TheToolkitIsLoadedForTheUsbTypeInItsLowWordOnly) {
 
 TEST_F(OpenCloseTest, NamesThatDoNotFitOrConvertAreRefusedWithoutASession) {
   // 263 bytes fit the name field (there is no such device); 264 do not.
-  // (The last component stays short: it names the device's lock semaphore.)
   const std::wstring fits = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(59, L'b');
   const std::wstring too_long = fits + L"a";
-  std::vector<std::pair<std::wstring, DWORD>> cases = {{fits, kErrScannerNotFound},
-                                                       {too_long, kErrInvalidParameter}};
+  // The device's lock semaphore is named after the last component, and the
+  // platform takes names of at most 259 characters.
+  const std::wstring longest_component = L"C:\\" + std::wstring(259, L'c');
+  std::vector<std::pair<std::wstring, DWORD>> cases = {
+      {fits, kErrScannerNotFound},
+      {too_long, kErrInvalidParameter},
+      {longest_component, kErrScannerNotFound},
+      {longest_component + L"c", kErrInvalidParameter},
+      {std::wstring(260, L'c'), kErrInvalidParameter}};
   // A character the ANSI code page lacks would become '?' or a look-alike.
   if (GetACP() != CP_UTF8) cases.push_back({L"C:\\scanner-\u4e00.txt", kErrInvalidParameter});
   for (const auto& [name, error] : cases) {
