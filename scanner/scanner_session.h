@@ -34,7 +34,8 @@ class CScannerSession {
   // the name; everything the toolkit fills starts zeroed.
   CScannerSession(DWORD handle, const char* device_name);
   // Ends the device if the last close could not (another call still held the
-  // session then); the lock gives back any semaphore units it still holds.
+  // session then), logging a failed ClearIOHandle, since no caller is left to
+  // receive it; the lock gives back any semaphore units it still holds.
   virtual ~CScannerSession();
   CScannerSession(const CScannerSession&) = delete;
   CScannerSession& operator=(const CScannerSession&) = delete;

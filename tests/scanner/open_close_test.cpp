@@ -183,6 +183,27 @@ TEST_F(OpenCloseTest, AFailedClearIOHandleAtTheLastCloseIsReportedAndTheSessionS
   EXPECT_TRUE(DeviceLockFree(device.path()));
 }
 
+TEST_F(OpenCloseTest, AFailedClearIOHandleAtAnEndLeftToAnotherCallIsLogged) {
+  TempDeviceFile device("fail = ClearIOHandle status 3\n");
+  const OpenOutcome open = Open(device);
+  ASSERT_EQ(S_OK, open.result);
+  // Another call still using the session at its last close ends the device
+  // as it lets the session go, after the close has returned.
+  std::shared_ptr<CScannerSession> in_use = CSessionTable::Instance().ValidateSession(open.handle);
+  ASSERT_TRUE(in_use);
+  const size_t mark = LogMark();
+  EXPECT_EQ(kErrNoError, Close(open.handle));
+  EXPECT_FALSE(device.IsClosed());
+  in_use.reset();
+  EXPECT_TRUE(HasLinesInOrder(
+      LogSince(mark),
+      {"Deleting Toolkit Interface",
+       "ClearIOHandle failed as session 0x" + Hex(open.handle) + " ended after its last close"}));
+  EXPECT_TRUE(device.IsClosed());
+  EXPECT_FALSE(ToolkitLoaded());
+  EXPECT_TRUE(DeviceLockFree(device.path()));
+}
+
 TEST_F(OpenCloseTest, TheLastCloseGivesBackTheLockLevelsStillHeld) {
   TempDeviceFile device;
   const OpenOutcome open = Open(device);
