@@ -142,9 +142,11 @@ std::shared_ptr<DeviceSlot> DeviceRegistry::Find(uint64_t handle, bool check_ide
 std::shared_ptr<DeviceSlot> DeviceRegistry::Select(HANDLE handle) {
   const uint64_t value = HandleValue(handle);
   CriticalSectionGuard guard(lock_);
+  const uint64_t previous =
+      mode_ == kSimSelectProcess ? process_selection_ : g_selection.Get().value_or(0);
   process_selection_ = value;
   g_selection.Set(value);
-  return Find(value, true);
+  return Find(value, value != previous);
 }
 
 Selection DeviceRegistry::Selected() {

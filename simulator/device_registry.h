@@ -69,7 +69,9 @@ class DeviceRegistry {
   static DeviceRegistry& Instance();
 
   // Makes the device behind `handle` the selected device (of the process, or
-  // of the calling thread).
+  // of the calling thread). Whether the handle still stands for the same file
+  // costs a file-system call to find out, so it is asked only when the
+  // selection changes, not at every request that selects the same device.
   std::shared_ptr<DeviceSlot> Select(HANDLE handle);
   // The device a request of the calling thread goes to: the default device
   // until one is selected.

@@ -361,6 +361,32 @@ TEST_F(SimulatedDevice, OverlappingRequestsOnOneDeviceAreCaught) {
   EXPECT_TRUE(overlap_seen);
 }
 
+// Whether a handle still stands for its file is a file-system call to find
+// out, so SetIOHandle asks only when the selection changes: a handle value
+// handed out again for another file while it stays selected is still the old
+// device; selected after another handle, it is the new one.
+TEST_F(SimulatedDevice, AHandleIsCheckedAgainstItsFileOnlyWhenTheSelectionChanges) {
+  // A second handle to the first file, closed while the file itself stays
+  // (a file deleted and created again may come back as the same file).
+  DeviceFile first("model = Scanner A\n");
+  HANDLE value = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), first.handle(), GetCurrentProcess(), &value, 0,
+                              FALSE, DUPLICATE_SAME_ACCESS));
+  UniqueHandle duplicate(value);
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner A", ModelName());
+  duplicate.reset();
+  DeviceFile second("model = Scanner B\n");
+  if (second.handle() != value) GTEST_SKIP() << "the platform did not hand the value out again";
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner A", ModelName());
+
+  DeviceFile other("model = Scanner C\n");
+  ASSERT_EQ(1, toolkit_.SetIOHandle(other.handle()));
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner B", ModelName());
+}
+
 TEST_F(SimulatedDevice, ScriptedPressIsLatchedUntilReset) {
   DeviceFile device("press = 2 after 3\npress = 1 after 5\n");
   StartUp(device.handle());
