@@ -8,10 +8,19 @@
 
 namespace zorvik {
 
-// Made while the module loads, before any object exists, and never destroyed.
-CSessionTable* const CSessionTable::instance_ = new CSessionTable();
+// Made while the module loads, before any object exists, and gone with it,
+// so that loading and unloading the module leaves no table, guard or record
+// behind.
+CSessionTable CSessionTable::instance_;
 
-CSessionTable& CSessionTable::Instance() { return *instance_; }
+CSessionTable& CSessionTable::Instance() { return instance_; }
+
+CSessionTable::~CSessionTable() {
+  for (const auto& entry : by_handle_) {
+    // One reference kept for good holds the record, and its device, as it is.
+    new (std::nothrow) std::shared_ptr<CScannerSession>(entry.second);
+  }
+}
 
 std::shared_ptr<CScannerSession> CSessionTable::AcquireSession(const char* device_name,
                                                                int32_t* open_count) {

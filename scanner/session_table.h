@@ -22,9 +22,14 @@ namespace zorvik {
 
 class CSessionTable {
  public:
-  // The table of the process; it is never destroyed, so sessions left open
-  // when the module unloads are neither closed nor freed.
+  // The table of the process: built when the module loads, before any
+  // object exists, and destroyed when it unloads.
   static CSessionTable& Instance();
+
+  // Sessions a host left open at an unload that DllCanUnloadNow did not allow
+  // are neither closed nor freed: ending them would call into the toolkit and
+  // unload it inside the module's entry point.
+  ~CSessionTable();
 
   // The session of `device_name`, with one more open counted, or a new one
   // with count 1; `open_count` (optional) receives the new count. Null when
@@ -67,7 +72,7 @@ class CSessionTable {
   bool RemoveLocked(CScannerSession& session, bool end_device, CLogger& log);
   DWORD NextHandleLocked();
 
-  static CSessionTable* const instance_;
+  static CSessionTable instance_;
 
   CriticalSection guard_;
   // Keys compare byte-wise, so names that differ only in case are two keys.
