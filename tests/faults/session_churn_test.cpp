@@ -256,9 +256,14 @@ TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
 // cookie that only COM calls, which its entry point may not make, can give
 // back: it stays loaded for the rest of the process, and further loads and
 // unloads cost nothing.
+// The child writes the settings and the sink's registration itself and puts
+// them back, so the cases that run in this process never see them.
 ZORVIK_CHILD_ROLE(module_with_log_sink) {
   CHILD_CHECK(CoInitializeEx(nullptr, COINIT_MULTITHREADED) == S_OK);
   {
+    const ScopedInprocServer sink("{6AD93CD3-430A-46D4-AA03-BA0F9BCF489A}",
+                                  BesideExecutable(L"recording_log_sink.dll"));
+    const ScopedLogSettings settings({.enabled = 1, .destination = LOG_DEST_SINK});
     TempDeviceFile device;
     CHILD_CHECK(OneModuleCycle(device.wide_path()));
     CHILD_CHECK(GetModuleHandleW(L"zorvik.dll") != nullptr);
@@ -275,9 +280,6 @@ ZORVIK_CHILD_ROLE(module_with_log_sink) {
 }
 
 TEST_F(ModuleCycleTest, WithALogSinkZorvikDllStaysLoadedOnceItHoldsTheSink) {
-  ScopedInprocServer sink("{6AD93CD3-430A-46D4-AA03-BA0F9BCF489A}",
-                          BesideExecutable(L"recording_log_sink.dll"));
-  ScopedLogSettings settings({.enabled = 1, .destination = LOG_DEST_SINK});
   EXPECT_CHILD_PASSES(RunChild("module_with_log_sink"));
 }
 
