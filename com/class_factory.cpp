@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "com_boundary.h"
 #include "module_lock.h"
 #include "object_creation.h"
 #include "scanner_object.h"
@@ -41,7 +42,8 @@ HRESULT CScannerClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void**
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-  return CreateScannerInstance(outer, iid, object);
+  return CallAtBoundary("IClassFactory::CreateInstance", nullptr,
+                        [&] { return CreateScannerInstance(outer, iid, object); });
 }
 
 HRESULT CScannerClassFactory::LockServer(BOOL lock) {

@@ -3,9 +3,8 @@
 #include <windows.h>
 #include <olectl.h>
 
-#include <new>
-
 #include "class_factory.h"
+#include "com_boundary.h"
 #include "module_lock.h"
 #include "proxy_stub.h"
 #include "server_registration.h"
@@ -17,8 +16,10 @@
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   // The proxy/stub half writes through the out pointer before anything else.
   if (object == nullptr) return E_POINTER;
-  if (ZorvikPS_DllGetClassObject(&clsid, &iid, object) == S_OK) return S_OK;
-  return zorvik::GetScannerClassObject(clsid, iid, object);
+  return zorvik::CallAtBoundary("DllGetClassObject", nullptr, [&] {
+    if (ZorvikPS_DllGetClassObject(&clsid, &iid, object) == S_OK) return S_OK;
+    return zorvik::GetScannerClassObject(clsid, iid, object);
+  });
 }
 
 // S_OK only when no proxy or stub, no ZORVIK object and no server lock is left.
@@ -35,20 +36,14 @@ STDAPI DllCanUnloadNow() {
 STDAPI DllRegisterServer() {
   const HRESULT result = ZorvikPS_DllRegisterServer();
   if (FAILED(result)) return result;
-  try {
-    return zorvik::RegisterServer(zorvik::ThisModule());
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return zorvik::CallAtBoundary("DllRegisterServer", nullptr,
+                                [] { return zorvik::RegisterServer(zorvik::ThisModule()); });
 }
 
 // Removes the proxy/stub registration (whatever it answers), then the rest;
 // the result is that of the rest.
 STDAPI DllUnregisterServer() {
   ZorvikPS_DllUnregisterServer();
-  try {
-    return zorvik::UnregisterServer(zorvik::ThisModule());
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return zorvik::CallAtBoundary("DllUnregisterServer", nullptr,
+                                [] { return zorvik::UnregisterServer(zorvik::ThisModule()); });
 }

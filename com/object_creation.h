@@ -7,22 +7,15 @@
 #include <windows.h>
 
 #include <atomic>
-#include <new>
 
 namespace zorvik {
 
 // `build` returns a new object (or null when memory runs out) with a reference
-// count of 0.  Nothing is thrown to the caller.
+// count of 0. An exception from the object's construction goes on to the
+// entry's CallAtBoundary.
 template <typename Object, typename Build>
 HRESULT CreateAndQuery(Build build, REFIID iid, void** object) {
-  Object* created = nullptr;
-  try {
-    created = build();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  Object* created = build();
   if (created == nullptr) return E_OUTOFMEMORY;
   created->AddRef();
   const HRESULT result = created->QueryInterface(iid, object);

@@ -1,10 +1,5 @@
-// Taking the device back from a lock holder whose process has ended.
-//
-// A semaphore has no owner, so a process that dies holding the device
-// semaphore never gives it back. A waiter whose wait slice ran out calls
-// ReleaseEndedHolder: if the owner record names a process that has ended, or
-// the guard was abandoned by a process that died while changing the record,
-// it gives the semaphore unit back on the dead process's behalf.
+// Taking the device back from a lock holder whose process has ended
+// (ReleaseEndedOwner, common/ended_owner.h), with the device lock's log lines.
 #pragma once
 
 #include <windows.h>

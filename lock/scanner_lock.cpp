@@ -4,6 +4,7 @@
 
 #include "call_trace.h"
 #include "ended_holder.h"
+#include "ended_owner.h"
 #include "logger.h"
 #include "module_semaphore.h"
 #include "process_identity.h"
@@ -48,6 +49,10 @@ std::string SemaphoreNameFor(const char* device_name) {
 }
 
 }  // namespace
+
+bool CScannerLock::NameFits(const char* device_name) {
+  return SemaphoreNameFor(device_name).size() < MAX_PATH;
+}
 
 CScannerLock::CScannerLock(const char* device_name) {
   CCallTrace trace("CScannerLock::Constructor", 0, nullptr, LOG_ATTR_LOCK);
@@ -192,32 +197,9 @@ bool CScannerLock::WaitForSemaphores(uint32_t timeout_ms, CLogger& log) {
   // The guard is taken in the same wait-all as the semaphores, so the record
   // is always written by the process that just took the device semaphore,
   // before anyone can look at it.
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    DWORD slice = kWaitSliceMs;
-    bool last_slice = false;
-    if (timeout_ms != INFINITE) {
-      const ULONGLONG elapsed = GetTickCount64() - start;
-      const DWORD remaining = elapsed >= timeout_ms ? 0 : static_cast<DWORD>(timeout_ms - elapsed);
-      if (remaining <= slice) {
-        slice = remaining;
-        last_slice = true;
-      }
-    }
-    const DWORD wait = WaitForMultipleObjects(3, wait_handles_, TRUE, slice);
-    // An abandoned guard means its last owner died inside a record update;
-    // the semaphores were taken all the same.
-    if (wait <= WAIT_OBJECT_0 + 2 || (wait >= WAIT_ABANDONED_0 && wait <= WAIT_ABANDONED_0 + 2)) {
-      const OwnerGuardHold hold(owner_record_->guard());
-      owner_record_->SetOwner(CurrentProcessIdentity());
-      return true;
-    }
-    if (wait != WAIT_TIMEOUT) return false;
-    // A holder that has ended gives the device back here; the wait is then
-    // tried again at once, even when the time-out has run out.
-    const bool released = ReleaseEndedHolder(*owner_record_, wait_handles_[0], log);
-    if (last_slice && !released) return false;
-  }
+  return WaitTakingOverEndedOwner(*owner_record_, wait_handles_, 3, timeout_ms, kWaitSliceMs, [&] {
+    return ReleaseEndedHolder(*owner_record_, wait_handles_[0], log);
+  });
 }
 
 BOOL CScannerLock::ReleaseSemaphores(HRESULT* trace_result) {
@@ -225,10 +207,7 @@ BOOL CScannerLock::ReleaseSemaphores(HRESULT* trace_result) {
   // under the guard; a process that dies in between leaves an empty record
   // under an abandoned guard, which a waiter knows how to mend.
   const OwnerGuardHold hold =
-      owner_record_ ? owner_record_->AcquireGuard(kReleaseGuardPatienceMs) : OwnerGuardHold();
-  if (hold.owned() && owner_record_->Owner().process_id == GetCurrentProcessId()) {
-    owner_record_->Clear();
-  }
+      owner_record_ ? ClearOwnRecord(*owner_record_, kReleaseGuardPatienceMs) : OwnerGuardHold();
   if (!ReleaseSemaphore(wait_handles_[0], 1, nullptr)) *trace_result = TraceResultFromLastError();
   const BOOL released = ReleaseSemaphore(wait_handles_[1], 1, nullptr);
   if (!released) *trace_result = TraceResultFromLastError();

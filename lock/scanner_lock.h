@@ -57,6 +57,11 @@ class CScannerLock {
 
   const std::string& semaphore_name() const { return name_; }
 
+  // True when a lock for `device_name` can have its named semaphore: the
+  // platform limits a kernel object's name to MAX_PATH - 1 characters, and
+  // the semaphore is named after the device name's last component.
+  static bool NameFits(const char* device_name);
+
  private:
   // Waits for both semaphores (and the owner record's guard) for at most
   // `timeout_ms`; true when this thread took them.

@@ -1,7 +1,20 @@
 // The log file's named semaphore: derived from the path, held for one append.
 #include "log_file_lock.h"
 
+#include "ended_owner.h"
+
 namespace zorvik {
+
+namespace {
+
+// How long a waiter waits before it looks for an ended writer again.
+constexpr DWORD kWaitSliceMs = 100;
+// The record's guard is held only for a few instructions.
+constexpr DWORD kReleaseGuardPatienceMs = 2000;
+// Keeps the record's names apart from those of the device locks' records.
+constexpr char kRecordNamePrefix[] = "ZorvikLogFile_";
+
+}  // namespace
 
 std::string LogFileSemaphoreName(std::string_view file_path) {
   std::string name;
@@ -14,7 +27,11 @@ std::string LogFileSemaphoreName(std::string_view file_path) {
 
 CLogFileLock::CLogFileLock(const char* file_path) {
   if (file_path == nullptr || *file_path == '\0') return;
-  semaphore_.reset(CreateSemaphoreA(nullptr, 1, 1, LogFileSemaphoreName(file_path).c_str()));
+  const std::string name = LogFileSemaphoreName(file_path);
+  semaphore_.reset(CreateSemaphoreA(nullptr, 1, 1, name.c_str()));
+  if (!semaphore_) return;
+  owner_record_ = std::make_unique<LockOwnerRecord>(kRecordNamePrefix + name, nullptr);
+  if (!owner_record_->valid()) owner_record_.reset();
 }
 
 CLogFileLock::~CLogFileLock() { Release(); }
@@ -22,14 +39,24 @@ CLogFileLock::~CLogFileLock() { Release(); }
 bool CLogFileLock::Acquire(DWORD timeout_ms) {
   if (owner_process_id_ != 0) return true;
   if (!semaphore_) return false;
-  if (WaitForSingleObject(semaphore_.get(), timeout_ms) != WAIT_OBJECT_0) return false;
-  owner_process_id_ = GetCurrentProcessId();
-  return true;
+  bool taken = false;
+  if (owner_record_) {
+    const HANDLE handles[2] = {semaphore_.get(), owner_record_->guard()};
+    taken = WaitTakingOverEndedOwner(*owner_record_, handles, 2, timeout_ms, kWaitSliceMs, [&] {
+      return ReleaseEndedOwner(*owner_record_, semaphore_.get()).cleared;
+    });
+  } else {
+    taken = WaitForSingleObject(semaphore_.get(), timeout_ms) == WAIT_OBJECT_0;
+  }
+  if (taken) owner_process_id_ = GetCurrentProcessId();
+  return taken;
 }
 
 void CLogFileLock::Release() {
   if (owner_process_id_ != GetCurrentProcessId()) return;
   owner_process_id_ = 0;
+  const OwnerGuardHold hold =
+      owner_record_ ? ClearOwnRecord(*owner_record_, kReleaseGuardPatienceMs) : OwnerGuardHold();
   ReleaseSemaphore(semaphore_.get(), 1, nullptr);
 }
 

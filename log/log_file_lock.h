@@ -1,12 +1,20 @@
 // The guard that makes one append to the log file exclusive across every
 // thread of every process that logs to the same path.
+//
+// The semaphore keeps its name, so every writer of the file shares it. Like
+// the device lock, the guard also keeps a shared owner record beside it
+// (common/lock_owner_record.h): a writer that died in the middle of an
+// append loses its unit to the next waiter at once, instead of making every
+// later append on the machine wait out the bounded wait.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "lock_owner_record.h"
 #include "unique_resource.h"
 
 namespace zorvik {
@@ -25,8 +33,9 @@ class CLogFileLock {
   CLogFileLock(const CLogFileLock&) = delete;
   CLogFileLock& operator=(const CLogFileLock&) = delete;
 
-  // Waits at most `timeout_ms` for the unit.  False when it did not come: no
-  // semaphore, a failed wait, or a time-out because a holder died with it.
+  // Waits at most `timeout_ms` for the unit, taking it back at once from a
+  // holder whose process has ended. False when it did not come: no
+  // semaphore, a failed wait, or a time-out while a running writer held it.
   bool Acquire(DWORD timeout_ms);
 
   // Gives the unit back if this guard holds it.
@@ -34,6 +43,8 @@ class CLogFileLock {
 
  private:
   UniqueHandle semaphore_;
+  // Null when the record's objects could not be made: the plain wait then.
+  std::unique_ptr<LockOwnerRecord> owner_record_;
   DWORD owner_process_id_ = 0;  // 0 while the unit is not held
 };
 

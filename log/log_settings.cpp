@@ -26,6 +26,22 @@ std::mutex g_instance_guard;
 // The thread creating the instance, while it does; only that thread writes it.
 std::atomic<DWORD> g_creating_thread_id{0};
 
+// Frees the instance when the module unloads (or the process ends), unless it
+// holds the sink: see Instance.
+struct InstanceRelease {
+  ~InstanceRelease() {
+    CLogSettings* settings = g_instance.exchange(nullptr);
+    if (settings != nullptr && !settings->holds_sink()) delete settings;
+  }
+} g_instance_release;
+
+// Keeps the module that holds this code loaded until the process ends.
+void PinThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&g_instance), &module);
+}
+
 // Reads a value of exactly the buffer's size or less; false leaves the
 // buffer untouched as far as the caller is concerned.
 bool QueryValue(HKEY key, const char* name, void* buffer, DWORD size, DWORD* read) {
@@ -98,6 +114,7 @@ void CLogSettings::CreateSink() {
   creating_thread_id_ = GetCurrentThreadId();
   if (FAILED(CoCreateInstance(kLogSinkClassId, nullptr, kAnyClassContext, IID_PPV_ARGS(&sink_))))
     return;
+  PinThisModule();
   if (FAILED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, kAnyClassContext,
                               IID_PPV_ARGS(&interface_table_))))
     return;

@@ -15,9 +15,13 @@ namespace zorvik {
 
 class CLogSettings {
  public:
-  // The process's settings, created with `class_id` by the first caller.  The
-  // instance is never destroyed: loggers on any thread may use it until the
-  // process ends, and releasing the sink while the module unloads is not safe.
+  // The process's settings, created with `class_id` by the first caller.
+  // Loggers on any thread may use them until the module unloads; they are
+  // freed then, unless they hold the sink. Releasing the sink, and revoking
+  // it from the global interface table, are COM calls that the module's
+  // entry point may not make, so settings that created a sink pin the module
+  // in the process instead: it is never unloaded again, and nothing is lost
+  // at each load and unload.
   // Returns null only to a thread that asks again while it is itself still
   // creating the instance (a nested call from the sink's creation).
   static CLogSettings* Instance(REFCLSID class_id);
@@ -32,6 +36,8 @@ class CLogSettings {
 
   // A reference to the sink that the calling thread may use, or null.
   Microsoft::WRL::ComPtr<ILogSink> GetSink() const;
+  // True once a sink was created (and the module pinned for it).
+  bool holds_sink() const { return sink_ != nullptr; }
 
   uint32_t log_enabled() const { return log_enabled_; }
   uint32_t log_filter() const { return log_filter_; }

@@ -10,6 +10,7 @@
 #include "open_timing.h"
 #include "record_dump_logging.h"
 #include "record_dumps.h"
+#include "toolkit_step.h"
 
 namespace zorvik {
 
@@ -36,19 +37,43 @@ void LogWhyToolkitIsUnusable(const CToolkitInterface* toolkit, DWORD io_type, CL
   }
 }
 
-// The scanner may need several calls to come up: after a failed first call
-// it is asked again, after a pause, until it answers exactly 1 or ten calls
-// were made. True when the last answer was not 0.
-bool InitializeScannerWithRetries(CToolkitInterface& toolkit, CLogger& log) {
-  int32_t answer = toolkit.InitializeScanner();
-  if (answer != 0) return true;
-  log.WriteLine("First call to InitializeScanner() failed, trying again");
-  for (int attempt = 2; attempt <= kInitializeRetries + 1 && answer != 1; ++attempt) {
-    PauseBeforeInitializeRetry();
-    log.WriteFormatted("IntializeScanner() attempt #%d", attempt);
-    answer = toolkit.InitializeScanner();
+enum class StartUpOutcome { kDone, kFailed, kAskScannerAgain };
+
+// The start-up requests from call `attempt` of InitializeScanner on (1:
+// InitializeDriver first), made as one request: one selection, one
+// ToolkitStep, so that no other thread's selection comes between them, and
+// a failure's reason asked in the same step. The scanner may need several
+// calls to come up: after a failed first call it is asked again, after a
+// pause outside the step, until it answers exactly 1 or ten calls were made;
+// the last answer counts as success unless it is 0.
+StartUpOutcome StartUpFrom(int attempt, CScannerSession& session, DWORD* error_code) {
+  const ToolkitStep step;
+  bool ask_again = false;
+  const int32_t done = session.MakeRequest([&](CToolkitInterface& toolkit) {
+    if (attempt == 1 && toolkit.InitializeDriver() == 0) return false;
+    const int32_t answer = toolkit.InitializeScanner();
+    ask_again = attempt == 1 ? answer == 0 : answer != 1 && attempt <= kInitializeRetries;
+    return !ask_again && answer != 0 && toolkit.InitialButton(&session.buttons()) != 0 &&
+           toolkit.GetScannerAbilityEx(&session.ability()) != 0;
+  });
+  if (ask_again) return StartUpOutcome::kAskScannerAgain;
+  if (done != 0) return StartUpOutcome::kDone;
+  MapToolkitStatus(session, error_code);
+  return StartUpOutcome::kFailed;
+}
+
+// The binding for `io_type`, kept in the session when it is usable. Loading
+// is a ToolkitStep: a binding that turns out unusable ends the toolkit as it
+// goes, and that is a request too.
+bool BindToolkit(CScannerSession& session, DWORD io_type, CLogger& log) {
+  const ToolkitStep step;
+  std::unique_ptr<CToolkitInterface> binding(new (std::nothrow) CToolkitInterface(LOWORD(io_type)));
+  if (!binding || !binding->IsValid()) {
+    LogWhyToolkitIsUnusable(binding.get(), io_type, log);
+    return false;
   }
-  return answer != 0;
+  session.set_toolkit(std::move(binding));
+  return true;
 }
 
 }  // namespace
@@ -58,13 +83,7 @@ HRESULT SetUpDevice(CScannerSession& session, const char* device_path, DWORD io_
   if (!session.lock().Lock(kLockTypeThread, OpenLockTimeoutMs()))
     return Fail(error_code, kErrScannerLockFailed);
 
-  std::unique_ptr<CToolkitInterface> binding(new (std::nothrow) CToolkitInterface(LOWORD(io_type)));
-  if (!binding || !binding->IsValid()) {
-    LogWhyToolkitIsUnusable(binding.get(), io_type, log);
-    return Fail(error_code, kErrToolkitOpenFailure);
-  }
-  session.set_toolkit(std::move(binding));
-  CToolkitInterface& toolkit = *session.toolkit();
+  if (!BindToolkit(session, io_type, log)) return Fail(error_code, kErrToolkitOpenFailure);
 
   if (device_path != nullptr) {
     UniqueHandle device(CreateFileA(device_path, kDeviceAccess, kDeviceSharing, nullptr,
@@ -79,11 +98,15 @@ HRESULT SetUpDevice(CScannerSession& session, const char* device_path, DWORD io_
                        io_type == kUsbDeviceType ? "USB" : "Parallel");
   }
 
-  session.SelectDevice();
-  if (toolkit.InitializeDriver() == 0 || !InitializeScannerWithRetries(toolkit, log) ||
-      toolkit.InitialButton(&session.buttons()) == 0 ||
-      toolkit.GetScannerAbilityEx(&session.ability()) == 0)
-    return MapToolkitStatus(session, error_code);
+  StartUpOutcome outcome = StartUpFrom(1, session, error_code);
+  if (outcome == StartUpOutcome::kAskScannerAgain)
+    log.WriteLine("First call to InitializeScanner() failed, trying again");
+  for (int attempt = 2; outcome == StartUpOutcome::kAskScannerAgain; ++attempt) {
+    PauseBeforeInitializeRetry();
+    log.WriteFormatted("IntializeScanner() attempt #%d", attempt);
+    outcome = StartUpFrom(attempt, session, error_code);
+  }
+  if (outcome == StartUpOutcome::kFailed) return E_FAIL;
 
   LogRecordDump(log, DumpToolkitAbility, session.ability());
   session.lock().Unlock();

@@ -8,11 +8,10 @@ namespace zorvik {
 
 HRESULT MapToolkitStatus(CScannerSession& session, DWORD* error_code) {
   TOOLKIT_STATUS status{};
-  CToolkitInterface* toolkit = session.toolkit();
-  session.SelectDevice();
-  const bool reported =
-      toolkit != nullptr && toolkit->GetScannerStatus(&status.Status1, &status.Status2,
-                                                      &status.Status3, &status.ErrorStatus) != 0;
+  const bool reported = session.MakeRequest([&status](CToolkitInterface& toolkit) {
+    return toolkit.GetScannerStatus(&status.Status1, &status.Status2, &status.Status3,
+                                    &status.ErrorStatus);
+  }) != 0;
   *error_code =
       reported ? DriverErrorFromToolkitStatus(status.ErrorStatus) : kErrUnknownToolkitError;
   return E_FAIL;

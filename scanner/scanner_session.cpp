@@ -17,7 +17,11 @@ CScannerSession::CScannerSession(DWORD handle, const char* device_name)
 
 CScannerSession::~CScannerSession() {
   CLogger log(LOG_ATTR_DETAIL);
-  EndDevice(log);
+  // The device is still open here only when another call held the session
+  // at its last close, which has long returned: the log is the one place
+  // left to report a failed ClearIOHandle.
+  if (!EndDevice(log))
+    log.WriteFormatted("ClearIOHandle failed as session 0x%lx ended after its last close", handle_);
 }
 
 void CScannerSession::SelectDevice() {
@@ -25,6 +29,7 @@ void CScannerSession::SelectDevice() {
 }
 
 bool CScannerSession::EndDevice(CLogger& log) {
+  const ToolkitStep step;
   if (device_ended_) return true;
   device_ended_ = true;
   bool cleared = true;

@@ -10,10 +10,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "scan_codes.h"
 #include "scanner_lock.h"
 #include "toolkit_interface.h"
-#include "scan_codes.h"
 #include "toolkit_records.h"
+#include "toolkit_step.h"
 #include "unique_resource.h"
 
 namespace zorvik {
@@ -33,7 +34,8 @@ class CScannerSession {
   // the name; everything the toolkit fills starts zeroed.
   CScannerSession(DWORD handle, const char* device_name);
   // Ends the device if the last close could not (another call still held the
-  // session then); the lock gives back any semaphore units it still holds.
+  // session then), logging a failed ClearIOHandle, since no caller is left to
+  // receive it; the lock gives back any semaphore units it still holds.
   virtual ~CScannerSession();
   CScannerSession(const CScannerSession&) = delete;
   CScannerSession& operator=(const CScannerSession&) = delete;
@@ -60,16 +62,22 @@ class CScannerSession {
   uint8_t* green_gamma() { return green_gamma_; }
   uint8_t* blue_gamma() { return blue_gamma_; }
 
-  // Selects this session's device in the toolkit, as every toolkit request
-  // must do first: the selection is shared by all sessions of the process
-  // (and, in the simulated toolkit, belongs to the calling thread).
-  void SelectDevice();
+  // One toolkit request on this session's device: selects the device and
+  // calls `request(CToolkitInterface&)` as one ToolkitStep, so that no other
+  // thread's selection can come between. Returns the request's result, or 0
+  // without a toolkit binding.
+  template <typename Request>
+  int32_t MakeRequest(Request&& request) {
+    const ToolkitStep step;
+    SelectDevice();
+    return toolkit_ ? static_cast<int32_t>(request(*toolkit_)) : 0;
+  }
 
-  // Ends the device once: selects it, calls ClearIOHandle (logging "Deleting
-  // Toolkit Interface"), closes the device file and deletes the toolkit
-  // binding, which ends and unloads the toolkit. Returns false only when
-  // ClearIOHandle failed; later calls do nothing and return true. Call it
-  // only when no other call can be using the device.
+  // Ends the device once, as one ToolkitStep: selects it, calls ClearIOHandle
+  // (logging "Deleting Toolkit Interface"), closes the device file and
+  // deletes the toolkit binding, which ends and unloads the toolkit. Returns
+  // false only when ClearIOHandle failed; later calls do nothing and return
+  // true. Call it only when no other call can be using the device.
   bool EndDevice(CLogger& log);
 
   // The open's set-up: a second open of the device waits for the first one
@@ -83,6 +91,9 @@ class CScannerSession {
 
  private:
   friend class CSessionTable;
+
+  // Selects this session's device in the toolkit; only inside a ToolkitStep.
+  void SelectDevice();
 
   // Counted opens; read and written only under the session table's guard.
   int32_t open_count_ = 1;

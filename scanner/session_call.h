@@ -47,12 +47,13 @@ class CSessionCall {
   // One toolkit request on the session's device: selects the device, calls
   // `request(CToolkitInterface&)`, and when it returns 0 lets MapToolkitStatus
   // set the error code and E_FAIL. True when the request succeeded. A session
-  // without a toolkit binding fails like a toolkit that cannot say why.
+  // without a toolkit binding fails like a toolkit that cannot say why. The
+  // failure and the question why are one ToolkitStep, so the status asked is
+  // that of this request.
   template <typename Request>
   bool CallToolkit(Request&& request) {
-    CToolkitInterface* toolkit = session_->toolkit();
-    session_->SelectDevice();
-    if (toolkit != nullptr && request(*toolkit) != 0) return true;
+    const ToolkitStep step;
+    if (session_->MakeRequest(request) != 0) return true;
     trace_ = MapToolkitStatus(*session_, error_code_);
     return false;
   }
@@ -65,9 +66,8 @@ class CSessionCall {
 
   // The session, once BeginSessionCall has accepted the handle.
   CScannerSession& session() { return *session_; }
-  // True when no other call holds the session (once it has left the table,
-  // no new call can take it up).
-  bool IsOnlyUserOfSession() const { return session_.use_count() == 1; }
+  // This call's reference to it.
+  const std::shared_ptr<CScannerSession>& session_reference() const { return session_; }
   DWORD* error_code() const { return error_code_; }
 
  private:

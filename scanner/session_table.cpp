@@ -8,10 +8,19 @@
 
 namespace zorvik {
 
-// Made while the module loads, before any object exists, and never destroyed.
-CSessionTable* const CSessionTable::instance_ = new CSessionTable();
+// Made while the module loads, before any object exists, and gone with it,
+// so that loading and unloading the module leaves no table, guard or record
+// behind.
+CSessionTable CSessionTable::instance_;
 
-CSessionTable& CSessionTable::Instance() { return *instance_; }
+CSessionTable& CSessionTable::Instance() { return instance_; }
+
+CSessionTable::~CSessionTable() {
+  for (const auto& entry : by_handle_) {
+    // One reference kept for good holds the record, and its device, as it is.
+    new (std::nothrow) std::shared_ptr<CScannerSession>(entry.second);
+  }
+}
 
 std::shared_ptr<CScannerSession> CSessionTable::AcquireSession(const char* device_name,
                                                                int32_t* open_count) {
@@ -42,24 +51,35 @@ std::shared_ptr<CScannerSession> CSessionTable::AcquireSession(const char* devic
   return session;
 }
 
-bool CSessionTable::ReleaseSession(CScannerSession& session, int32_t* remaining) {
+bool CSessionTable::ReleaseSession(const std::shared_ptr<CScannerSession>& session,
+                                   int32_t* remaining, CLogger& log, bool* end_failed) {
+  // The table's two maps hold the other references of a session in use by
+  // the caller alone.
+  constexpr long kTableReferences = 2;
   CriticalSectionGuard hold(guard_);
-  auto found = by_handle_.find(session.handle());
-  if (found == by_handle_.end() || found->second.get() != &session) return false;
-  const int32_t left = --session.open_count_;
+  auto found = by_handle_.find(session->handle());
+  if (found == by_handle_.end() || found->second != session) return false;
+  const int32_t left = --session->open_count_;
   if (remaining != nullptr) *remaining = left;
-  if (left <= 0) RemoveLocked(session);
+  if (left <= 0) {
+    const bool only_user = session.use_count() == kTableReferences + 1;
+    const bool ended = RemoveLocked(*session, only_user, log);
+    if (end_failed != nullptr) *end_failed = !ended;
+  }
   return true;
 }
 
-void CSessionTable::DiscardSession(CScannerSession& session) {
+bool CSessionTable::DiscardSession(CScannerSession& session, CLogger& log) {
   CriticalSectionGuard hold(guard_);
   auto found = by_handle_.find(session.handle());
-  if (found == by_handle_.end() || found->second.get() != &session) return;
-  RemoveLocked(session);
+  if (found == by_handle_.end() || found->second.get() != &session) return true;
+  // Nothing but the failed open can reach the device: the session never
+  // validated.
+  return RemoveLocked(session, true, log);
 }
 
-void CSessionTable::RemoveLocked(CScannerSession& session) {
+bool CSessionTable::RemoveLocked(CScannerSession& session, bool end_device, CLogger& log) {
+  const bool ended = !end_device || session.EndDevice(log);
   // Every level the caller may give back is given back; the first refusal
   // (count 0, or a level owned by another thread) ends the loop. Levels the
   // caller may not release go back when the record's lock is destroyed.
@@ -70,6 +90,7 @@ void CSessionTable::RemoveLocked(CScannerSession& session) {
   by_name_.erase(session.device_name());
   // Erased last: this may drop the table's reference to the record.
   by_handle_.erase(session.handle());
+  return ended;
 }
 
 std::shared_ptr<CScannerSession> CSessionTable::ValidateSession(DWORD handle) {

@@ -6,6 +6,7 @@
 #include "driver_error.h"
 #include "session_call.h"
 #include "toolkit_records.h"
+#include "toolkit_step.h"
 #include "zorvik_object.h"
 
 namespace zorvik {
@@ -57,6 +58,10 @@ HRESULT zorvik::SetGammaTable(DWORD hSession, DWORD uSz, BYTE* pbyRed, BYTE* pby
     return call.result();
   }
   CScannerSession& session = call.session();
+  // StartScan sends the tables inside a ToolkitStep; writing them in one
+  // keeps another thread's StartScan (under a PROCESS lock) from sending a
+  // table half old and half new.
+  const ToolkitStep step;
   std::memcpy(session.red_gamma(), pbyRed, uSz);
   std::memcpy(session.green_gamma(), pbyGreen, uSz);
   std::memcpy(session.blue_gamma(), pbyBlue, uSz);

@@ -11,6 +11,7 @@
 #include "scan_geometry.h"
 #include "scan_parameter_translation.h"
 #include "session_call.h"
+#include "toolkit_step.h"
 #include "zorvik_object.h"
 
 namespace zorvik {
@@ -60,6 +61,9 @@ HRESULT zorvik::SetScannerParameters(DWORD hSession, SCANNER_PARAMETERS* pScanPa
   // as the host sent it.
   LogRecordDump(log, DumpScannerParameters, *pScanParam);
   CScannerSession& session = call.session();
+  // Written in a ToolkitStep, as StartScan sends it in one: another thread's
+  // StartScan never sends a record half old and half new.
+  const ToolkitStep step;
   const DriverError error = TranslateScanParameters(
       *pScanParam, ToolkitModelName(session.ability()), session.scan_parameters());
   if (error != kErrNoError) call.Fail(error);

@@ -6,6 +6,7 @@
 #include "record_dump_logging.h"
 #include "record_dumps.h"
 #include "session_call.h"
+#include "toolkit_step.h"
 #include "zorvik_object.h"
 
 namespace zorvik {
@@ -43,9 +44,12 @@ HRESULT zorvik::StartScan(DWORD hSession, DWORD* pdwErrorCode) {
   CLogger log(LOG_ATTR_DETAIL);
   if (!call.BeginDeviceCall()) return call.result();
 
-  // The device is selected once for the five requests: they are one step
-  // for the toolkit and no other call can come between them under the lock.
+  // The device is selected once for the five requests: they are one
+  // ToolkitStep, which also keeps SetScannerParameters and SetGammaTable of
+  // other threads (under a PROCESS lock) from changing the record and tables
+  // while they are dumped and sent.
   CScannerSession& session = call.session();
+  const ToolkitStep step;
   LogRecordDump(log, DumpToolkitScanParameter, session.scan_parameters());
   call.CallToolkit(
       [&](CToolkitInterface& toolkit) { return ProgramAndStart(toolkit, session) ? 1 : 0; });

@@ -5,6 +5,7 @@
 
 #include "device_set_up.h"
 #include "driver_error.h"
+#include "scanner_lock.h"
 #include "session_call.h"
 #include "session_table.h"
 #include "wide_to_multibyte.h"
@@ -15,13 +16,12 @@ namespace zorvik {
 namespace {
 
 // Undoes a first open that failed: the session leaves the table whatever its
-// count, its lock is given back and its device ended, and the opens waiting
-// for it learn the failure. Traced as the close it amounts to.
+// count, its device is ended before its lock is given back, and the opens
+// waiting for it learn the failure. Traced as the close it amounts to.
 void AbandonSetUp(CScannerSession& session, DWORD error_code, CLogger& log) {
   DWORD close_error = kErrNoError;
   CCallTrace trace("zorvik::CloseScannerSession", session.handle(), &close_error, 0);
-  CSessionTable::Instance().DiscardSession(session);
-  if (!session.EndDevice(log)) {
+  if (!CSessionTable::Instance().DiscardSession(session, log)) {
     close_error = kErrUnknownToolkitError;
     trace = E_FAIL;
   }
@@ -44,6 +44,13 @@ HRESULT zorvik::OpenScannerSession(LPWSTR pszDevName, DWORD dwDevIOType, DWORD* 
   if (device_given && pszDevName[0] != L'\0') {
     if (WideToMultiByte(device_name, pszDevName, sizeof(device_name)) == nullptr) {
       log.WriteLine("Device name does not fit or cannot be converted to the ANSI code page");
+      return call.Fail(kErrInvalidParameter);
+    }
+    // The device's lock is a kernel object named after the name's last
+    // component; one the platform cannot name is bad input, not a lock
+    // failure.
+    if (!CScannerLock::NameFits(device_name)) {
+      log.WriteLine("The last component of the device name is too long to name its lock");
       return call.Fail(kErrInvalidParameter);
     }
   } else {
@@ -84,16 +91,14 @@ HRESULT zorvik::CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode) {
   if (!call.BeginSessionCall()) return call.result();
 
   int32_t remaining = 0;
+  bool end_failed = false;
   // Another thread may have made the last close since the handle validated.
-  if (!CSessionTable::Instance().ReleaseSession(call.session(), &remaining))
+  // The last close ends the device unless another call is still using the
+  // session; then the last of those calls ends it as it lets the session go.
+  if (!CSessionTable::Instance().ReleaseSession(call.session_reference(), &remaining, log,
+                                                &end_failed))
     return call.Fail(kErrInvalidSession);
-  if (remaining > 0) return call.result();
-
-  // The last close. The session has left the table, so no new call can reach
-  // it; when no call is using it any more the device is ended here and now,
-  // otherwise by the last of those calls as it lets the session go.
-  if (call.IsOnlyUserOfSession() && !call.session().EndDevice(log))
-    call.Fail(kErrUnknownToolkitError);
+  if (end_failed) call.Fail(kErrUnknownToolkitError);
   return call.result();
 }
 

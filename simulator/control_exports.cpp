@@ -24,6 +24,18 @@ extern "C" int32_t WINAPI SimSetDefaultDevice(const char* description) {
 
 extern "C" uint32_t WINAPI SimDeviceCount() { return DeviceRegistry::Instance().Count(); }
 
+extern "C" uint32_t WINAPI SimConflictCount() { return Journal::Instance().ConflictCount(); }
+
+extern "C" int32_t WINAPI SimConflictEntry(uint32_t index, zorvik::sim::SIM_CONFLICT* conflict) {
+  return Journal::Instance().Conflict(index, conflict) ? 1 : 0;
+}
+
+extern "C" int32_t WINAPI SimSetSelectionMode(uint32_t mode) {
+  if (mode != zorvik::sim::kSimSelectProcess && mode != zorvik::sim::kSimSelectThread) return 0;
+  DeviceRegistry::Instance().SetSelectionMode(static_cast<zorvik::sim::SIM_SELECTION_MODE>(mode));
+  return 1;
+}
+
 extern "C" void WINAPI SimReset() {
   DeviceRegistry::Instance().Reset();
   Journal::Instance().Clear();

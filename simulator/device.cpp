@@ -3,6 +3,8 @@
 // on the real scanner; records and status can be read at any time.
 #include "device.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -42,6 +44,7 @@ Device::Device(DeviceDescription description, bool present)
 }
 
 bool Device::Enter(ToolkitEntry entry) {
+  if (const uint32_t delay_ms = description_.delays_ms[static_cast<size_t>(entry)]) Sleep(delay_ms);
   const uint32_t call = ++calls_[static_cast<size_t>(entry)];
   if (!present_ && !AnswersWithoutDevice(entry)) {
     Fail(kStatusNoDevice);

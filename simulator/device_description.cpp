@@ -179,6 +179,25 @@ bool ParseResult(std::string_view text, DeviceDescription* description, std::str
   return true;
 }
 
+// "<EntryPoint> <milliseconds>", at most ten seconds.
+bool ParseDelay(std::string_view text, DeviceDescription* description, std::string* error) {
+  constexpr uint64_t kLongestDelayMs = 10000;
+  const std::vector<std::string_view> words = Words(text);
+  ToolkitEntry entry;
+  if (words.size() != 2) {
+    *error = "expected '<EntryPoint> <milliseconds>'";
+    return false;
+  }
+  if (!ParseEntryName(words[0], &entry, error)) return false;
+  uint64_t delay = 0;
+  if (!ParseNumber(words[1], kLongestDelayMs, &delay)) {
+    *error = "expected a delay of 0 to 10000 ms";
+    return false;
+  }
+  description->delays_ms[static_cast<size_t>(entry)] = static_cast<uint32_t>(delay);
+  return true;
+}
+
 bool ParseImage(std::string_view text, ImageSource* image, std::string* error) {
   const std::vector<std::string_view> words = Words(text);
   if (words.size() == 1 && words[0] == "chart") {
@@ -265,6 +284,7 @@ const std::map<std::string_view, Setting> kSettings = {
        return true;
      }},
     {"result", ParseResult},
+    {"delay", ParseDelay},
 };
 
 void CopyText(const std::string& text, char* field, size_t capacity) {

@@ -68,6 +68,8 @@ struct DeviceDescription {
   std::vector<ScriptedPress> presses;
   // The value an entry point returns when it succeeds; 0 means the usual 1.
   std::array<int32_t, kToolkitEntryPointCount> results{};
+  // How long each call of an entry point takes, in ms (a slow device).
+  std::array<uint32_t, kToolkitEntryPointCount> delays_ms{};
 };
 
 struct ParsedDescription {

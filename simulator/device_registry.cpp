@@ -1,5 +1,5 @@
 // Devices by I/O handle: reading the description through the handle,
-// reporting what it does not understand, and the per-thread selection.
+// reporting what it does not understand, and the selection.
 #include "device_registry.h"
 
 #include <cstdio>
@@ -12,13 +12,13 @@ namespace {
 // A description is a short text; anything beyond this is not read.
 constexpr DWORD kMaxDescriptionBytes = 64 * 1024;
 
-// The handle each thread has selected (0, the default device, until it
-// selects another). The library is loaded and unloaded once per session, so
-// everything here that holds a process resource gives it back at unload: a
-// TLS index of our own rather than thread_local, and objects at namespace
-// scope, built when the library loads, rather than function-local statics,
-// whose thread-safe initialisation guard takes a TLS slot that the runtime
-// never frees. Each would leak one slot per session until the host runs out.
+// The handle each thread has selected last, if any. The library is loaded
+// and unloaded once per session, so everything here that holds a process
+// resource gives it back at unload: a TLS index of our own rather than
+// thread_local, and objects at namespace scope, built when the library loads,
+// rather than function-local statics, whose thread-safe initialisation guard
+// takes a TLS slot that the runtime never frees. Each would leak one slot per
+// session until the host runs out.
 class ThreadSelection {
  public:
   ThreadSelection() : index_(TlsAlloc()) {}
@@ -28,13 +28,19 @@ class ThreadSelection {
   ThreadSelection(const ThreadSelection&) = delete;
   ThreadSelection& operator=(const ThreadSelection&) = delete;
 
-  uint64_t Get() const {
-    return index_ == TLS_OUT_OF_INDEXES ? 0 : reinterpret_cast<uintptr_t>(TlsGetValue(index_));
+  // The slot holds the handle plus one, so that 0 means "nothing selected".
+  std::optional<uint64_t> Get() const {
+    const uintptr_t stored =
+        index_ == TLS_OUT_OF_INDEXES ? 0 : reinterpret_cast<uintptr_t>(TlsGetValue(index_));
+    return stored == 0 ? std::nullopt : std::optional<uint64_t>(stored - 1);
   }
   void Set(uint64_t handle) {
     if (index_ != TLS_OUT_OF_INDEXES) {
-      TlsSetValue(index_, reinterpret_cast<void*>(static_cast<uintptr_t>(handle)));
+      TlsSetValue(index_, reinterpret_cast<void*>(static_cast<uintptr_t>(handle + 1)));
     }
+  }
+  void Clear() {
+    if (index_ != TLS_OUT_OF_INDEXES) TlsSetValue(index_, nullptr);
   }
 
  private:
@@ -134,17 +140,35 @@ std::shared_ptr<DeviceSlot> DeviceRegistry::Find(uint64_t handle, bool check_ide
 }
 
 std::shared_ptr<DeviceSlot> DeviceRegistry::Select(HANDLE handle) {
-  g_selection.Set(HandleValue(handle));
-  return Find(HandleValue(handle), true);
+  const uint64_t value = HandleValue(handle);
+  CriticalSectionGuard guard(lock_);
+  const uint64_t previous =
+      mode_ == kSimSelectProcess ? process_selection_ : g_selection.Get().value_or(0);
+  process_selection_ = value;
+  g_selection.Set(value);
+  return Find(value, value != previous);
 }
 
-std::shared_ptr<DeviceSlot> DeviceRegistry::Selected() { return Find(g_selection.Get(), false); }
+Selection DeviceRegistry::Selected() {
+  const std::optional<uint64_t> choice = g_selection.Get();
+  CriticalSectionGuard guard(lock_);
+  const uint64_t handle = mode_ == kSimSelectProcess ? process_selection_ : choice.value_or(0);
+  return Selection{Find(handle, false), choice.value_or(0), !choice || *choice == handle};
+}
 
 void DeviceRegistry::Forget(const std::shared_ptr<DeviceSlot>& slot) {
   g_selection.Set(0);
   CriticalSectionGuard guard(lock_);
+  process_selection_ = 0;
   const auto found = devices_.find(slot->handle);
   if (found != devices_.end() && found->second == slot) devices_.erase(found);
+}
+
+void DeviceRegistry::SetSelectionMode(SIM_SELECTION_MODE mode) {
+  g_selection.Clear();
+  CriticalSectionGuard guard(lock_);
+  mode_ = mode;
+  process_selection_ = 0;
 }
 
 void DeviceRegistry::SetDefaultDescription(std::optional<std::string> text) {
@@ -159,6 +183,7 @@ uint32_t DeviceRegistry::Count() {
 }
 
 void DeviceRegistry::Reset() {
+  SetSelectionMode(kSimSelectProcess);
   CriticalSectionGuard guard(lock_);
   devices_.clear();
   default_text_.reset();

@@ -1,13 +1,19 @@
 // The simulated devices of the process, keyed by the I/O handle that
 // SetIOHandle selects them with. A device's description is read through its
 // handle, from offset 0, the first time the handle is selected; the null
-// handle is the built-in default device. The selection belongs to the
-// calling thread, so threads that drive different devices do not disturb
-// each other.
+// handle is the built-in default device.
+//
+// Like the vendor's toolkit, the registry keeps one selection for the whole
+// process by default: a request goes to the device selected last, by
+// whichever thread. It also remembers what each thread selected last, so that
+// a request that another thread's selection has diverted is caught. A
+// per-thread selection can be chosen instead, where threads driving
+// different devices never disturb each other.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -16,6 +22,7 @@
 
 #include "critical_section.h"
 #include "device.h"
+#include "simulator_control.h"
 
 namespace zorvik::sim {
 
@@ -41,18 +48,39 @@ struct DeviceSlot {
   Device device;
   const FileIdentity identity;
   const std::string problems;  // what the description had that was not understood
+  // Requests running on the device (waiting for `lock` or holding it): more
+  // than one means two requests overlap.
+  std::atomic<int> requests{0};
+};
+
+// The device a request goes to.
+struct Selection {
+  std::shared_ptr<DeviceSlot> slot;
+  // The handle the requesting thread selected last (0: the default device,
+  // also when it never selected one).
+  uint64_t callers_choice = 0;
+  // False when the request goes elsewhere: another thread's selection came
+  // between the thread's SetIOHandle and this request.
+  bool as_chosen = true;
 };
 
 class DeviceRegistry {
  public:
   static DeviceRegistry& Instance();
 
-  // Makes the device behind `handle` the calling thread's device.
+  // Makes the device behind `handle` the selected device (of the process, or
+  // of the calling thread). Whether the handle still stands for the same file
+  // costs a file-system call to find out, so it is asked only when the
+  // selection changes, not at every request that selects the same device.
   std::shared_ptr<DeviceSlot> Select(HANDLE handle);
-  // The calling thread's device: the default device until it selects another.
-  std::shared_ptr<DeviceSlot> Selected();
-  // Forgets `slot`'s device and gives the calling thread the default device.
+  // The device a request of the calling thread goes to: the default device
+  // until one is selected.
+  Selection Selected();
+  // Forgets `slot`'s device; the selection goes back to the default device.
   void Forget(const std::shared_ptr<DeviceSlot>& slot);
+  // Switches between one selection per process and one per thread; the
+  // selection starts over on the default device.
+  void SetSelectionMode(SIM_SELECTION_MODE mode);
 
   // Text in the device-file format for the default device; none: built in.
   void SetDefaultDescription(std::optional<std::string> text);
@@ -67,6 +95,8 @@ class DeviceRegistry {
   CriticalSection lock_;
   std::map<uint64_t, std::shared_ptr<DeviceSlot>> devices_;
   std::optional<std::string> default_text_;
+  SIM_SELECTION_MODE mode_ = kSimSelectProcess;
+  uint64_t process_selection_ = 0;
 };
 
 }  // namespace zorvik::sim

@@ -1,4 +1,5 @@
-// The toolkit call journal, guarded by one critical section.
+// The toolkit call journal and the selection conflicts, guarded by one
+// critical section.
 #include "journal.h"
 
 #include <windows.h>
@@ -13,6 +14,13 @@ namespace {
 // Built when the library loads (see device_registry.cpp for why not a
 // function-local static).
 Journal g_journal;
+
+// The entry point's name, cut to fit `field` and NUL-terminated.
+template <size_t N>
+void CopyEntryName(ToolkitEntry entry, char (&field)[N]) {
+  const char* name = ToolkitEntryName(entry);
+  std::memcpy(field, name, std::min(std::strlen(name), N - 1));
+}
 
 }  // namespace
 
@@ -44,8 +52,7 @@ bool Journal::Entry(uint32_t index, SIM_JOURNAL_ENTRY* entry) {
   if (!entry || index >= records_.size()) return false;
   const Record& record = records_[index];
   std::memset(entry, 0, sizeof(*entry));
-  const char* name = ToolkitEntryName(record.entry);
-  std::memcpy(entry->EntryPoint, name, std::min(std::strlen(name), sizeof(entry->EntryPoint) - 1));
+  CopyEntryName(record.entry, entry->EntryPoint);
   entry->ThreadId = record.thread_id;
   entry->Result = record.result;
   entry->Device = record.device;
@@ -56,9 +63,35 @@ bool Journal::Entry(uint32_t index, SIM_JOURNAL_ENTRY* entry) {
   return true;
 }
 
+void Journal::AppendConflict(ToolkitEntry entry, SIM_CONFLICT_KIND kind, uint64_t selected,
+                             uint64_t device) {
+  SIM_CONFLICT conflict{};
+  CopyEntryName(entry, conflict.EntryPoint);
+  conflict.ThreadId = GetCurrentThreadId();
+  conflict.Kind = kind;
+  conflict.Selected = selected;
+  conflict.Device = device;
+  CriticalSectionGuard guard(lock_);
+  if (conflicts_.size() == kConflictCapacity) conflicts_.pop_front();
+  conflicts_.push_back(conflict);
+}
+
+uint32_t Journal::ConflictCount() {
+  CriticalSectionGuard guard(lock_);
+  return static_cast<uint32_t>(conflicts_.size());
+}
+
+bool Journal::Conflict(uint32_t index, SIM_CONFLICT* conflict) {
+  CriticalSectionGuard guard(lock_);
+  if (!conflict || index >= conflicts_.size()) return false;
+  *conflict = conflicts_[index];
+  return true;
+}
+
 void Journal::Clear() {
   CriticalSectionGuard guard(lock_);
   records_.clear();
+  conflicts_.clear();
 }
 
 }  // namespace zorvik::sim

@@ -1,6 +1,7 @@
 // The journal of every toolkit call: entry point, device, arguments, the
-// records handed in and the result, kept in call order for tests to read.
-// Calls from any number of threads may append at once.
+// records handed in and the result, kept in call order for tests to read;
+// beside it, the selection conflicts the calls ran into. Calls from any
+// number of threads may append at once.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,9 @@ class Journal {
   // The newest calls kept; older ones are dropped so that a long run of
   // small reads cannot exhaust memory.
   static constexpr size_t kCapacity = 65536;
+  // The newest conflicts kept: a host that races its selections at every call
+  // would otherwise fill memory with them.
+  static constexpr size_t kConflictCapacity = 1024;
 
   static Journal& Instance();
 
@@ -27,6 +31,15 @@ class Journal {
               const void* data, size_t data_size, int32_t result);
   uint32_t Count();
   bool Entry(uint32_t index, SIM_JOURNAL_ENTRY* entry);
+
+  // Records that `entry`, made by the calling thread after it selected
+  // `selected`, met a conflict of `kind` on `device`.
+  void AppendConflict(ToolkitEntry entry, SIM_CONFLICT_KIND kind, uint64_t selected,
+                      uint64_t device);
+  uint32_t ConflictCount();
+  bool Conflict(uint32_t index, SIM_CONFLICT* conflict);
+
+  // Empties the journal and the conflicts.
   void Clear();
 
  private:
@@ -42,6 +55,7 @@ class Journal {
 
   CriticalSection lock_;
   std::deque<Record> records_;
+  std::deque<SIM_CONFLICT> conflicts_;
 };
 
 }  // namespace zorvik::sim

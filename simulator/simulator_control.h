@@ -1,5 +1,6 @@
 // Simulator-only controls of the simulated toolkit KELMARTK.DLL: the journal
-// of every toolkit call, and the description of the built-in default device.
+// of every toolkit call, the selection conflicts it saw, how SetIOHandle
+// selects, and the description of the built-in default device.
 // Tests and host developers use them; the component never does.
 //
 // SimulatorControl loads the simulator by full path and keeps it loaded, so
@@ -36,6 +37,34 @@ struct SIM_JOURNAL_ENTRY {
   uint8_t Data[kJournalDataCapacity];
 };
 
+// What went wrong with a request's device selection.
+enum SIM_CONFLICT_KIND : uint32_t {
+  // The request went to another device than the one its thread last
+  // selected: another thread's SetIOHandle or ClearIOHandle came between.
+  kSimConflictOtherDevice = 1,
+  // The request arrived while another request on the same device was still
+  // running.
+  kSimConflictOverlap = 2,
+};
+
+// One selection conflict, as the simulator records it.
+struct SIM_CONFLICT {
+  char EntryPoint[32];  // the request's entry point
+  uint32_t ThreadId;    // the requesting thread
+  uint32_t Kind;        // a SIM_CONFLICT_KIND
+  uint64_t Selected;    // the I/O handle the thread last selected
+  uint64_t Device;      // the I/O handle of the device the request went to
+};
+
+// How SetIOHandle selects a device.
+enum SIM_SELECTION_MODE : uint32_t {
+  // One selection for the whole process, as the vendor's toolkit keeps it.
+  kSimSelectProcess = 0,
+  // One selection per thread: threads driving different devices never
+  // disturb each other.
+  kSimSelectThread = 1,
+};
+
 }  // namespace zorvik::sim
 
 #ifndef ZORVIK_SIM_API
@@ -55,7 +84,17 @@ ZORVIK_SIM_API void WINAPI SimJournalClear();
 ZORVIK_SIM_API int32_t WINAPI SimSetDefaultDevice(const char* description);
 // The number of devices whose state the simulator holds.
 ZORVIK_SIM_API uint32_t WINAPI SimDeviceCount();
-// Forgets every device, restores the built-in default and clears the journal.
+// The number of selection conflicts recorded (the newest 1024 are kept).
+ZORVIK_SIM_API uint32_t WINAPI SimConflictCount();
+// Copies conflict `index` (0: the oldest kept) into `conflict`; 0 when there
+// is none.
+ZORVIK_SIM_API int32_t WINAPI SimConflictEntry(uint32_t index, zorvik::sim::SIM_CONFLICT* conflict);
+// Chooses how SetIOHandle selects (a SIM_SELECTION_MODE; process-wide until
+// changed). Every thread starts over on the default device. 0 for an unknown
+// mode, which changes nothing.
+ZORVIK_SIM_API int32_t WINAPI SimSetSelectionMode(uint32_t mode);
+// Forgets every device, restores the built-in default and the process-wide
+// selection, and clears the journal and the conflicts.
 ZORVIK_SIM_API void WINAPI SimReset();
 }
 
@@ -71,12 +110,15 @@ class SimulatorControl {
     Resolve(&journal_clear_, "SimJournalClear");
     Resolve(&set_default_device_, "SimSetDefaultDevice");
     Resolve(&device_count_, "SimDeviceCount");
+    Resolve(&conflict_count_, "SimConflictCount");
+    Resolve(&conflict_entry_, "SimConflictEntry");
+    Resolve(&set_selection_mode_, "SimSetSelectionMode");
     Resolve(&reset_, "SimReset");
   }
 
   bool loaded() const {
     return journal_count_ && journal_entry_ && journal_clear_ && set_default_device_ &&
-           device_count_ && reset_;
+           device_count_ && conflict_count_ && conflict_entry_ && set_selection_mode_ && reset_;
   }
 
   uint32_t JournalCount() const { return journal_count_(); }
@@ -96,6 +138,15 @@ class SimulatorControl {
   }
   void SetDefaultDevice(const char* description) const { set_default_device_(description); }
   uint32_t DeviceCount() const { return device_count_(); }
+  // The selection conflicts recorded since the journal was last cleared.
+  std::vector<SIM_CONFLICT> Conflicts() const {
+    std::vector<SIM_CONFLICT> conflicts(conflict_count_());
+    for (uint32_t i = 0; i < conflicts.size(); ++i) {
+      if (!conflict_entry_(i, &conflicts[i])) conflicts.resize(i);
+    }
+    return conflicts;
+  }
+  bool SetSelectionMode(SIM_SELECTION_MODE mode) const { return set_selection_mode_(mode) != 0; }
   void Reset() const { reset_(); }
 
   static std::wstring BesideProgram() {
@@ -119,6 +170,9 @@ class SimulatorControl {
   decltype(&::SimJournalClear) journal_clear_ = nullptr;
   decltype(&::SimSetDefaultDevice) set_default_device_ = nullptr;
   decltype(&::SimDeviceCount) device_count_ = nullptr;
+  decltype(&::SimConflictCount) conflict_count_ = nullptr;
+  decltype(&::SimConflictEntry) conflict_entry_ = nullptr;
+  decltype(&::SimSetSelectionMode) set_selection_mode_ = nullptr;
   decltype(&::SimReset) reset_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
 // The simulated toolkit's entry points (all but CheckPushButton, which lives
-// in its own file): each runs on the calling thread's device and is
-// journaled. SetIOHandle and ClearIOHandle also change the selection.
+// in its own file): each runs on the selected device and is journaled.
+// SetIOHandle and ClearIOHandle also change the selection.
 #include "toolkit_exports.h"
 
 #include "device_call.h"
@@ -10,6 +10,7 @@ using zorvik::sim::AsArgument;
 using zorvik::sim::CallOnDevice;
 using zorvik::sim::CallSelectedDevice;
 using zorvik::sim::Device;
+using zorvik::sim::DeviceForRequest;
 using zorvik::sim::DeviceRegistry;
 using zorvik::sim::HandedIn;
 
@@ -42,7 +43,7 @@ extern "C" int32_t WINAPI SetIOHandle(HANDLE device) {
 }
 
 extern "C" int32_t WINAPI ClearIOHandle() {
-  const auto slot = DeviceRegistry::Instance().Selected();
+  const auto slot = DeviceForRequest(ToolkitEntry::ClearIOHandle);
   const int32_t result = CallOnDevice(slot, ToolkitEntry::ClearIOHandle, {}, {},
                                       [](Device& device) { return device.ClearIOHandle(); });
   // The device is let go even when the call is scripted to fail: its

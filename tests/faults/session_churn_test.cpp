@@ -11,7 +11,11 @@
 #include <vector>
 
 #include "../scanner/session_test_support.h"
+#include "child_checks.h"
+#include "child_process.h"
 #include "driver_error.h"
+#include "log_bits.h"
+#include "log_settings_key.h"
 #include "open_timing.h"
 #include "process_footprint.h"
 #include "scanner_lock.h"
@@ -81,19 +85,12 @@ std::string Footprints(const ProcessFootprint& before, const ProcessFootprint& a
          Change(before.first_free_tls, after.first_free_tls);
 }
 
-// Loading and unloading zorvik.dll itself still costs Wine some 600 bytes of
-// committed memory a cycle (the toolkit's own load and unload costs nothing
-// measurable), not traced to the component; held below this bound so that a
-// loss of the size of a runtime pool or a session record still fails.
-constexpr uint64_t kModuleCycleSlackBytes = 1024;
-
-void ExpectNoGrowth(const ProcessFootprint& before, const ProcessFootprint& after,
-                    uint64_t extra_slack = 0) {
+void ExpectNoGrowth(const ProcessFootprint& before, const ProcessFootprint& after) {
   EXPECT_EQ(before.handles, after.handles);
   EXPECT_EQ(before.first_free_tls, after.first_free_tls);
   EXPECT_EQ(before.committed_image, after.committed_image) << "a module stayed mapped";
-  EXPECT_LE(after.private_bytes, before.private_bytes + kMemorySlackBytes + extra_slack);
-  EXPECT_LE(after.committed_private, before.committed_private + kMemorySlackBytes + extra_slack);
+  EXPECT_LE(after.private_bytes, before.private_bytes + kMemorySlackBytes);
+  EXPECT_LE(after.committed_private, before.committed_private + kMemorySlackBytes);
   EXPECT_FALSE(after.toolkit_loaded);
   EXPECT_EQ(0u, after.open_sessions);
 }
@@ -174,43 +171,73 @@ TEST_F(SessionChurnTest, ThreadsOpenAndCloseSessionsOnSeveralDevicesAtOnce) {
   ReportFigure("session churn", "threads: " + Footprints(before, after));
 }
 
-// zorvik.dll as COM would use it: loaded, an object made through its class
-// object, a session opened and closed, everything released, unloaded.
-class ModuleCycleTest : public testing::Test {
- protected:
-  bool OneCycle(const std::wstring& device) {
-    ZorvikModule module;
-    if (!module.loaded()) return false;
-    bool ok = false;
-    {
-      Microsoft::WRL::ComPtr<IClassFactory> factory;
-      Microsoft::WRL::ComPtr<IScanner> scanner;
-      if (SUCCEEDED(module.GetClassObject(CLSID_ZORVIK, IID_IClassFactory, &factory)) &&
-          SUCCEEDED(factory->CreateInstance(nullptr, IID_IScanner, &scanner))) {
-        std::wstring path = device;
+// The cause of the rare failed sessions of the threaded churn: a last close
+// took its session out of the table, and gave its lock back, before it had
+// ended the device. An open of the same name from another thread in between
+// made a new session, got the free lock and found the device file still open
+// (it is opened unshared): error code 3, Scanner Not Found. A device slow to
+// end, and two threads that only open and close its name, widen that window.
+TEST_F(SessionChurnTest, OpensRacingTheLastCloseOfTheirDeviceFindItEnded) {
+  const TempDeviceFile slow_to_end("delay = ClearIOHandle 20\n");
+  const size_t rounds = StressCount(150, 1500);
+  std::vector<std::vector<DWORD>> failures(2);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < 2; ++t) {
+    threads.emplace_back([&, t] {
+      std::wstring path = slow_to_end.wide_path();
+      for (size_t i = 0; i < rounds; ++i) {
         DWORD handle = 0;
         DWORD error = 0;
-        ok = scanner->OpenScannerSession(path.data(), 1, &handle, &error) == S_OK &&
-             scanner->CloseScannerSession(handle, &error) == S_OK;
+        if (scanner_.OpenScannerSession(path.data(), 1, &handle, &error) != S_OK ||
+            scanner_.CloseScannerSession(handle, &error) != S_OK)
+          failures[t].push_back(error);
       }
-    }
-    return ok && module.CanUnloadNow() == S_OK;
+    });
   }
-};
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(std::vector<DWORD>{}, failures[0]);
+  EXPECT_EQ(std::vector<DWORD>{}, failures[1]);
+  EXPECT_TRUE(slow_to_end.IsClosed());
+}
+
+// zorvik.dll as COM would use it: loaded, an object made through its class
+// object, a session opened and closed, everything released, unloaded.
+bool OneModuleCycle(const std::wstring& device) {
+  ZorvikModule module;
+  if (!module.loaded()) return false;
+  bool ok = false;
+  {
+    Microsoft::WRL::ComPtr<IClassFactory> factory;
+    Microsoft::WRL::ComPtr<IScanner> scanner;
+    if (SUCCEEDED(module.GetClassObject(CLSID_ZORVIK, IID_IClassFactory, &factory)) &&
+        SUCCEEDED(factory->CreateInstance(nullptr, IID_IScanner, &scanner))) {
+      std::wstring path = device;
+      DWORD handle = 0;
+      DWORD error = 0;
+      ok = scanner->OpenScannerSession(path.data(), 1, &handle, &error) == S_OK &&
+           scanner->CloseScannerSession(handle, &error) == S_OK;
+    }
+  }
+  return ok && module.CanUnloadNow() == S_OK;
+}
+
+class ModuleCycleTest : public testing::Test {};
 
 TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
   ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   TempDeviceFile device;
-  for (size_t i = 0; i < 20; ++i) ASSERT_TRUE(OneCycle(device.wide_path()));
+  for (size_t i = 0; i < 20; ++i) ASSERT_TRUE(OneModuleCycle(device.wide_path()));
   const ProcessFootprint before = ProcessFootprint::Take();
-  const size_t cycles = StressCount(300, 2000);
+  // Enough cycles that a few hundred bytes lost at each (a session table or
+  // log settings left behind) exceed the slack.
+  const size_t cycles = StressCount(1000, 3000);
   const auto [failed, left_loaded, seconds] =
-      Repeat(cycles, L"zorvik.dll", [&](size_t) { return OneCycle(device.wide_path()); });
+      Repeat(cycles, L"zorvik.dll", [&](size_t) { return OneModuleCycle(device.wide_path()); });
   const ProcessFootprint after = ProcessFootprint::Take();
   CoUninitialize();
   EXPECT_EQ(0u, failed);
   EXPECT_EQ(0u, left_loaded);
-  ExpectNoGrowth(before, after, cycles * kModuleCycleSlackBytes);
+  ExpectNoGrowth(before, after);
   ReportFigure("module churn", std::to_string(cycles) +
                                    " loads and unloads of zorvik.dll (and of KELMARTK.DLL), "
                                    "each with an object and a session, " +
@@ -222,6 +249,38 @@ TEST_F(ModuleCycleTest, ZorvikDllLoadedAndUnloadedManyTimesLeavesNothing) {
                    std::to_string((after.committed_private -
                                    std::min(after.committed_private, before.committed_private)) /
                                   cycles));
+}
+
+// With a log sink configured, zorvik.dll creates the sink for its first
+// object and from then on holds a COM reference and a global-interface-table
+// cookie that only COM calls, which its entry point may not make, can give
+// back: it stays loaded for the rest of the process, and further loads and
+// unloads cost nothing.
+// The child writes the settings and the sink's registration itself and puts
+// them back, so the cases that run in this process never see them.
+ZORVIK_CHILD_ROLE(module_with_log_sink) {
+  CHILD_CHECK(CoInitializeEx(nullptr, COINIT_MULTITHREADED) == S_OK);
+  {
+    const ScopedInprocServer sink("{6AD93CD3-430A-46D4-AA03-BA0F9BCF489A}",
+                                  BesideExecutable(L"recording_log_sink.dll"));
+    const ScopedLogSettings settings({.enabled = 1, .destination = LOG_DEST_SINK});
+    TempDeviceFile device;
+    CHILD_CHECK(OneModuleCycle(device.wide_path()));
+    CHILD_CHECK(GetModuleHandleW(L"zorvik.dll") != nullptr);
+    for (size_t i = 0; i < 20; ++i) CHILD_CHECK(OneModuleCycle(device.wide_path()));
+    const ProcessFootprint before = ProcessFootprint::Take();
+    for (size_t i = 0; i < 200; ++i) CHILD_CHECK(OneModuleCycle(device.wide_path()));
+    const ProcessFootprint after = ProcessFootprint::Take();
+    CHILD_CHECK(after.handles == before.handles);
+    CHILD_CHECK(after.first_free_tls == before.first_free_tls);
+    CHILD_CHECK(after.committed_private <= before.committed_private + kMemorySlackBytes);
+  }
+  CoUninitialize();
+  return 0;
+}
+
+TEST_F(ModuleCycleTest, WithALogSinkZorvikDllStaysLoadedOnceItHoldsTheSink) {
+  EXPECT_CHILD_PASSES(RunChild("module_with_log_sink"));
 }
 
 }  // namespace

@@ -176,9 +176,11 @@ ZORVIK_CHILD_ROLE(append_one_line) {
   return 0;
 }
 
-TEST_F(LogFileTest, AppendsGoOnAfterAProcessDiedHoldingTheFileLock) {
-  // Our own handle keeps the semaphore alive after its holder dies, as any
-  // other logging process would.
+TEST_F(LogFileTest, AnAppendTakesTheFileLockBackFromAProcessThatDiedHoldingIt) {
+  // Our own lock, never acquired, keeps the semaphore (and whatever the lock
+  // keeps beside it) alive after its holder dies, as any other logging
+  // process would; the handle lets the test look at the semaphore.
+  const CLogFileLock other_writer(file_.path().c_str());
   UniqueHandle semaphore(
       CreateSemaphoreA(nullptr, 1, 1, LogFileSemaphoreName(file_.path()).c_str()));
   UniqueHandle held(CreateEventA(nullptr, TRUE, FALSE, HeldEventName(file_.path()).c_str()));
@@ -191,6 +193,11 @@ TEST_F(LogFileTest, AppendsGoOnAfterAProcessDiedHoldingTheFileLock) {
 
   EXPECT_CHILD_PASSES(test::RunChild("append_one_line", L"", 30000));
   EXPECT_EQ("written after the holder died\r\n", file_.Read());
+  // The append took the dead writer's unit back, and gave it back when done:
+  // later appends do not wait for it.
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(semaphore.get(), 0))
+      << "the dead writer's unit is still taken";
+  ReleaseSemaphore(semaphore.get(), 1, nullptr);
 }
 
 }  // namespace

@@ -112,11 +112,17 @@ TEST_F(OpenCloseTest, TheToolkitIsLoadedForTheUsbTypeInItsLowWordOnly) {
 
 TEST_F(OpenCloseTest, NamesThatDoNotFitOrConvertAreRefusedWithoutASession) {
   // 263 bytes fit the name field (there is no such device); 264 do not.
-  // (The last component stays short: it names the device's lock semaphore.)
   const std::wstring fits = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(59, L'b');
   const std::wstring too_long = fits + L"a";
-  std::vector<std::pair<std::wstring, DWORD>> cases = {{fits, kErrScannerNotFound},
-                                                       {too_long, kErrInvalidParameter}};
+  // The device's lock semaphore is named after the last component, and the
+  // platform takes names of at most 259 characters.
+  const std::wstring longest_component = L"C:\\" + std::wstring(259, L'c');
+  std::vector<std::pair<std::wstring, DWORD>> cases = {
+      {fits, kErrScannerNotFound},
+      {too_long, kErrInvalidParameter},
+      {longest_component, kErrScannerNotFound},
+      {longest_component + L"c", kErrInvalidParameter},
+      {std::wstring(260, L'c'), kErrInvalidParameter}};
   // A character the ANSI code page lacks would become '?' or a look-alike.
   if (GetACP() != CP_UTF8) cases.push_back({L"C:\\scanner-\u4e00.txt", kErrInvalidParameter});
   for (const auto& [name, error] : cases) {
@@ -172,6 +178,27 @@ TEST_F(OpenCloseTest, AFailedClearIOHandleAtTheLastCloseIsReportedAndTheSessionS
   ASSERT_EQ(S_OK, open.result);
   EXPECT_EQ(kErrUnknownToolkitError, Close(open.handle, E_FAIL));
   EXPECT_EQ(kErrInvalidSession, Close(open.handle, E_FAIL));
+  EXPECT_TRUE(device.IsClosed());
+  EXPECT_FALSE(ToolkitLoaded());
+  EXPECT_TRUE(DeviceLockFree(device.path()));
+}
+
+TEST_F(OpenCloseTest, AFailedClearIOHandleAtAnEndLeftToAnotherCallIsLogged) {
+  TempDeviceFile device("fail = ClearIOHandle status 3\n");
+  const OpenOutcome open = Open(device);
+  ASSERT_EQ(S_OK, open.result);
+  // Another call still using the session at its last close ends the device
+  // as it lets the session go, after the close has returned.
+  std::shared_ptr<CScannerSession> in_use = CSessionTable::Instance().ValidateSession(open.handle);
+  ASSERT_TRUE(in_use);
+  const size_t mark = LogMark();
+  EXPECT_EQ(kErrNoError, Close(open.handle));
+  EXPECT_FALSE(device.IsClosed());
+  in_use.reset();
+  EXPECT_TRUE(HasLinesInOrder(
+      LogSince(mark),
+      {"Deleting Toolkit Interface",
+       "ClearIOHandle failed as session 0x" + Hex(open.handle) + " ended after its last close"}));
   EXPECT_TRUE(device.IsClosed());
   EXPECT_FALSE(ToolkitLoaded());
   EXPECT_TRUE(DeviceLockFree(device.path()));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "logger.h"
 #include "session_table.h"
 
 namespace zorvik {
@@ -11,6 +12,7 @@ namespace {
 
 TEST(SessionTable, NamesDifferingOnlyInCaseAreTwoSessions) {
   CSessionTable& table = CSessionTable::Instance();
+  CLogger log(LOG_ATTR_DETAIL);
   int32_t count = 0;
   auto upper = table.AcquireSession("\\\\.\\zorvik-table-Scanner", &count);
   EXPECT_EQ(1, count);
@@ -24,17 +26,18 @@ TEST(SessionTable, NamesDifferingOnlyInCaseAreTwoSessions) {
   EXPECT_EQ(2, count);
 
   int32_t remaining = -1;
-  EXPECT_TRUE(table.ReleaseSession(*upper, &remaining));
+  EXPECT_TRUE(table.ReleaseSession(upper, &remaining, log));
   EXPECT_EQ(1, remaining);
-  EXPECT_TRUE(table.ReleaseSession(*upper, &remaining));
+  EXPECT_TRUE(table.ReleaseSession(upper, &remaining, log));
   EXPECT_EQ(0, remaining);
-  EXPECT_FALSE(table.ReleaseSession(*upper, &remaining));
-  EXPECT_TRUE(table.ReleaseSession(*lower, nullptr));
+  EXPECT_FALSE(table.ReleaseSession(upper, &remaining, log));
+  EXPECT_TRUE(table.ReleaseSession(lower, nullptr, log));
   EXPECT_EQ(0u, table.SessionCount());
 }
 
 TEST(SessionTable, OnlyASetUpSessionInTheTableValidates) {
   CSessionTable& table = CSessionTable::Instance();
+  CLogger log(LOG_ATTR_DETAIL);
   auto session = table.AcquireSession("zorvik-table-validate", nullptr);
   ASSERT_TRUE(session);
   const DWORD handle = session->handle();
@@ -43,17 +46,18 @@ TEST(SessionTable, OnlyASetUpSessionInTheTableValidates) {
   EXPECT_EQ(session, table.ValidateSession(handle));
   EXPECT_EQ(nullptr, table.ValidateSession(0));
   EXPECT_EQ(nullptr, table.ValidateSession(handle + 1000));
-  EXPECT_TRUE(table.ReleaseSession(*session, nullptr));
+  EXPECT_TRUE(table.ReleaseSession(session, nullptr, log));
   EXPECT_EQ(nullptr, table.ValidateSession(handle));
 }
 
 TEST(SessionTable, ANameLongerThanTheRecordFieldMakesNoSession) {
   CSessionTable& table = CSessionTable::Instance();
+  CLogger log(LOG_ATTR_DETAIL);
   const std::string longest(kDeviceNameSize - 1, 'n');
   auto session = table.AcquireSession(longest.c_str(), nullptr);
   ASSERT_TRUE(session);
   EXPECT_EQ(longest, session->device_name());
-  EXPECT_TRUE(table.ReleaseSession(*session, nullptr));
+  EXPECT_TRUE(table.ReleaseSession(session, nullptr, log));
   EXPECT_EQ(nullptr, table.AcquireSession((longest + "n").c_str(), nullptr));
   EXPECT_EQ(0u, table.SessionCount());
 }

@@ -70,6 +70,8 @@ TEST(DeviceDescription, ReportsEverySettingItDoesNotUnderstandAndLeavesItOut) {
       {"press = 2", "line 1: press: expected '<button> after <polls>'"},
       {"result = LampOn 0",
        "line 1: result: expected a non-zero 32-bit value (a failure is scripted with 'fail')"},
+      {"delay = ClearIOHandle 10001", "line 1: delay: expected a delay of 0 to 10000 ms"},
+      {"delay = ClearIOHandle", "line 1: delay: expected '<EntryPoint> <milliseconds>'"},
   };
   for (const BadLine& bad : cases) {
     SCOPED_TRACE(bad.line);
@@ -99,6 +101,7 @@ TEST(DeviceDescription, ReadsScriptedFaultsPressesAndResults) {
       "press = 2 after 3\n"
       "result = InitializeScanner 2\n"
       "result = StopScan -1\n"
+      "delay = ClearIOHandle 20\n"
       "image = solid 0x8000\n"
       "lamp = off\n");
   ASSERT_TRUE(parsed.problems.empty()) << parsed.problems.front();
@@ -121,6 +124,7 @@ TEST(DeviceDescription, ReadsScriptedFaultsPressesAndResults) {
   EXPECT_EQ(3u, d.presses[0].after_polls);
   EXPECT_EQ(2, d.results[static_cast<size_t>(ToolkitEntry::InitializeScanner)]);
   EXPECT_EQ(-1, d.results[static_cast<size_t>(ToolkitEntry::StopScan)]);
+  EXPECT_EQ(20u, d.delays_ms[static_cast<size_t>(ToolkitEntry::ClearIOHandle)]);
   EXPECT_TRUE(d.image.solid);
   EXPECT_EQ(0x8000, d.image.value);
   EXPECT_FALSE(d.lamp_on);

@@ -3,7 +3,9 @@
 // devices at once, button presses, and devices without a readable file.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "device_file.h"
@@ -265,26 +267,124 @@ TEST_F(SimulatedDevice, TwoDevicesKeepSeparateState) {
   EXPECT_EQ(2u, simulator_.DeviceCount());
 }
 
-TEST_F(SimulatedDevice, EachThreadDrivesTheDeviceItSelected) {
+// Two threads, each selecting its own device before every request, as many
+// times as `rounds`; the number of answers that came from the other device.
+int DriveTwoDevicesFromTwoThreads(int rounds) {
   DeviceFile first("model = Scanner A\n");
   DeviceFile second("model = Scanner B\n");
-  const auto drive = [this](HANDLE device, const char* model, int* mismatches) {
+  std::atomic<int> mismatches{0};
+  const auto drive = [&](HANDLE device, const char* model) {
     CToolkitInterface toolkit(kToolkitUsbIoType);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < rounds; ++i) {
       TOOLKIT_ABILITY ability{};
       toolkit.SetIOHandle(device);
       toolkit.GetScannerAbilityEx(&ability);
-      if (std::string(ability.ModelName) != model) ++*mismatches;
+      if (std::string(ability.ModelName) != model) ++mismatches;
     }
   };
-  int first_mismatches = 0;
-  int second_mismatches = 0;
-  std::thread a(drive, first.handle(), "Scanner A", &first_mismatches);
-  std::thread b(drive, second.handle(), "Scanner B", &second_mismatches);
+  std::thread a(drive, first.handle(), "Scanner A");
+  std::thread b(drive, second.handle(), "Scanner B");
   a.join();
   b.join();
-  EXPECT_EQ(0, first_mismatches);
-  EXPECT_EQ(0, second_mismatches);
+  return mismatches;
+}
+
+TEST_F(SimulatedDevice, EachThreadDrivesTheDeviceItSelectedInThreadMode) {
+  ASSERT_TRUE(simulator_.SetSelectionMode(sim::kSimSelectThread));
+  EXPECT_EQ(0, DriveTwoDevicesFromTwoThreads(200));
+  EXPECT_TRUE(simulator_.Conflicts().empty());
+}
+
+TEST_F(SimulatedDevice, TheSelectionIsTheProcesssAndADivertedRequestIsRecorded) {
+  DeviceFile first("model = Scanner A\n");
+  DeviceFile second("model = Scanner B\n");
+  ASSERT_EQ(1, toolkit_.SetIOHandle(first.handle()));
+  std::thread([&] {
+    CToolkitInterface other(kToolkitUsbIoType);
+    other.SetIOHandle(second.handle());
+  }).join();
+  // The other thread's selection holds for this thread too.
+  EXPECT_EQ("Scanner B", ModelName());
+  const std::vector<sim::SIM_CONFLICT> conflicts = simulator_.Conflicts();
+  ASSERT_EQ(1u, conflicts.size());
+  EXPECT_STREQ("GetScannerAbilityEx", conflicts[0].EntryPoint);
+  EXPECT_EQ(GetCurrentThreadId(), conflicts[0].ThreadId);
+  EXPECT_EQ(uint32_t{sim::kSimConflictOtherDevice}, conflicts[0].Kind);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(first.handle()), conflicts[0].Selected);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(second.handle()), conflicts[0].Device);
+
+  // Selected again, the thread's requests are its own; clearing the journal
+  // clears the conflicts.
+  ASSERT_EQ(1, toolkit_.SetIOHandle(first.handle()));
+  EXPECT_EQ("Scanner A", ModelName());
+  EXPECT_EQ(1u, simulator_.Conflicts().size());
+  simulator_.JournalClear();
+  EXPECT_TRUE(simulator_.Conflicts().empty());
+}
+
+TEST_F(SimulatedDevice, RequestsRacingTheirSelectionsAreCaught) {
+  // Unguarded, the two threads' selections and requests interleave: requests
+  // reach the other device, and requests on one device overlap.
+  int mismatches = 0;
+  std::vector<sim::SIM_CONFLICT> conflicts;
+  for (int attempt = 0; attempt < 50 && (mismatches == 0 || conflicts.empty()); ++attempt) {
+    mismatches += DriveTwoDevicesFromTwoThreads(2000);
+    conflicts = simulator_.Conflicts();
+  }
+  EXPECT_GT(mismatches, 0);
+  std::set<uint32_t> kinds;
+  for (const sim::SIM_CONFLICT& conflict : conflicts) kinds.insert(conflict.Kind);
+  EXPECT_TRUE(kinds.count(sim::kSimConflictOtherDevice));
+}
+
+TEST_F(SimulatedDevice, OverlappingRequestsOnOneDeviceAreCaught) {
+  DeviceFile device("");
+  std::atomic<bool> overlapped{false};
+  const auto drive = [&] {
+    CToolkitInterface toolkit(kToolkitUsbIoType);
+    toolkit.SetIOHandle(device.handle());
+    for (int i = 0; i < 200000 && !overlapped; ++i) {
+      TOOLKIT_ABILITY ability{};
+      toolkit.GetScannerAbilityEx(&ability);
+      if (i % 256 == 0 && !simulator_.Conflicts().empty()) overlapped = true;
+    }
+  };
+  std::thread a(drive);
+  std::thread b(drive);
+  a.join();
+  b.join();
+  bool overlap_seen = false;
+  for (const sim::SIM_CONFLICT& conflict : simulator_.Conflicts()) {
+    EXPECT_EQ(uint32_t{sim::kSimConflictOverlap}, conflict.Kind) << conflict.EntryPoint;
+    overlap_seen = overlap_seen || conflict.Kind == sim::kSimConflictOverlap;
+  }
+  EXPECT_TRUE(overlap_seen);
+}
+
+// Whether a handle still stands for its file is a file-system call to find
+// out, so SetIOHandle asks only when the selection changes: a handle value
+// handed out again for another file while it stays selected is still the old
+// device; selected after another handle, it is the new one.
+TEST_F(SimulatedDevice, AHandleIsCheckedAgainstItsFileOnlyWhenTheSelectionChanges) {
+  // A second handle to the first file, closed while the file itself stays
+  // (a file deleted and created again may come back as the same file).
+  DeviceFile first("model = Scanner A\n");
+  HANDLE value = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), first.handle(), GetCurrentProcess(), &value, 0,
+                              FALSE, DUPLICATE_SAME_ACCESS));
+  UniqueHandle duplicate(value);
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner A", ModelName());
+  duplicate.reset();
+  DeviceFile second("model = Scanner B\n");
+  if (second.handle() != value) GTEST_SKIP() << "the platform did not hand the value out again";
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner A", ModelName());
+
+  DeviceFile other("model = Scanner C\n");
+  ASSERT_EQ(1, toolkit_.SetIOHandle(other.handle()));
+  ASSERT_EQ(1, toolkit_.SetIOHandle(value));
+  EXPECT_EQ("Scanner B", ModelName());
 }
 
 TEST_F(SimulatedDevice, ScriptedPressIsLatchedUntilReset) {
