@@ -26,6 +26,7 @@
 #include "scan_pixels.h"
 #include "scan_progress.h"
 #include "scan_request.h"
+#include "scan_setup.h"
 #include "scan_transfer.h"
 #include "scanner_session_guard.h"
 #include "scanner_text.h"
@@ -96,13 +97,7 @@ enum class ImageOutcome { kWritten, kNotWritten, kCancelled };
 ImageOutcome ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, uint32_t width,
                          const ReadScanPiece& read, const ConsoleCancel& cancel,
                          CallReport& report) {
-  ImageShape shape;
-  shape.pixels = ScanPixelsFor(options.mode, options.depth);
-  shape.width = std::min<uint32_t>(width, geometry.dwPixelWidth);
-  shape.height = geometry.dwPixelHeight;
-  shape.bytes_per_line = geometry.dwBytesPerLine;
-  shape.x_dpi = options.x_resolution;
-  shape.y_dpi = options.y_resolution;
+  const ImageShape shape = ScanImageShape(options, geometry, width);
   const std::string file = ToUtf8(options.output_file);
   std::unique_ptr<ImageWriter> writer;
   const HRESULT created = ImageWriter::Create(options.output_file, options.format, shape, &writer);
@@ -210,39 +205,13 @@ void ListDevices(IScanner* scanner, const ScanOptions& options, const ScannerWai
 // tables, then start, read and stop. True when the image file was written.
 bool RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
              const ScannerLimits& limits, const ConsoleCancel& cancel, CallReport& report) {
-  SCANNER_PARAMETERS parameters = ToScannerParameters(options, limits);
   BUFFER_INFO geometry = {};
-  if (!report.Call("GetBufferInfo",
-                   [&](DWORD* error) {
-                     return scanner->GetBufferInfo(session, &parameters, &geometry, error);
-                   }) ||
-      !report.Call("SetScannerParameters", [&](DWORD* error) {
-        return scanner->SetScannerParameters(session, &parameters, error);
-      })) {
-    return false;
-  }
-  // The component's tables start as zeros, which turns every 8-bit sample
-  // black: a scan without --gamma loads the identity.
-  GammaTable table = MakeGammaTable(options.gamma.value_or(1.0));
-  if (!report.Call("SetGammaTable", [&](DWORD* error) {
-        return scanner->SetGammaTable(session, static_cast<DWORD>(table.size()), table.data(),
-                                      table.data(), table.data(), error);
-      })) {
-    return false;
-  }
+  if (!SetUpScan(scanner, session, options, limits, report, &geometry)) return false;
   if (cancel.requested()) return false;
   if (!report.Call("StartScan", [&](DWORD* error) { return scanner->StartScan(session, error); })) {
     return false;
   }
-  const ReadScanPiece read = [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
-    DWORD got = 0;
-    if (!report.Call("ReadScanEx", [&](DWORD* error) {
-          return scanner->ReadScanEx(session, buffer, wanted, &got, error);
-        })) {
-      return std::nullopt;
-    }
-    return got;
-  };
+  const ReadScanPiece read = ScanReader(scanner, session, report);
   const ImageOutcome image =
       ReceiveScan(options, geometry, RequestedPixelWidth(options, limits), read, cancel, report);
   // Stopped whether or not the image arrived, so the scanner is ready again.
