@@ -8,6 +8,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <iostream>
 #include <memory>
@@ -36,6 +37,9 @@ constexpr char kText[] = "text/plain";
 constexpr size_t kJobsRemembered = 8;
 // What a busy answer asks the client to wait, in seconds.
 constexpr uint32_t kRetryAfterSeconds = 2;
+// How long a scanner found held by another host counts as still held.
+constexpr std::chrono::seconds kBusyRemembered{4};
+constexpr char kBusyText[] = "another program is using the scanner; try again later\n";
 
 // COM on the main thread for as long as the program runs.
 class MainCom {
@@ -105,6 +109,11 @@ class EsclServer {
   }
 
   void Serve(const ConsoleCancel& cancel) {
+    std::string why;
+    if (KnowScanner(&why) == 503) {
+      std::cout << "zorvik_share: another program is using the scanner; serving anyway\n"
+                << std::flush;
+    }
     for (;;) {
       HttpRequest request;
       const ULONG error = http_.Receive(
@@ -172,22 +181,28 @@ class EsclServer {
     }
   }
 
-  // The scanner's capabilities, read at the first request that needs them
-  // (another host may hold the scanner when the server starts).
-  bool KnowScanner(std::string* why) {
-    if (known_) return true;
+  // The scanner's capabilities, read when the server starts and, if another
+  // host held the scanner then, at the first request that needs them.
+  // 0 when they are known, else the status to answer (503 while another
+  // host holds the scanner) with `why` for the client.
+  uint16_t KnowScanner(std::string* why) {
+    if (known_) return 0;
     std::ostringstream lines;
     CallReport report(lines, "zorvik_share");
     known_ = ReadScannerInfo(options_.device, report, &info_);
+    if (known_) return 0;
+    if (report.first_driver_error() == ZORVIK_ERROR_SCANNER_LOCK_FAILED) {
+      *why = kBusyText;
+      return 503;
+    }
     *why = lines.str();
-    if (!known_) std::cerr << *why;
-    busy_ = report.first_driver_error() == ZORVIK_ERROR_SCANNER_LOCK_FAILED;
-    return known_;
+    std::cerr << *why << std::flush;
+    return 500;
   }
 
   void AnswerCapabilities(const HttpRequest& request) {
     std::string why;
-    if (!KnowScanner(&why)) return Reply(request, busy_ ? 503 : 500, why);
+    if (const uint16_t status = KnowScanner(&why)) return Reply(request, status, why);
     Reply(request, 200, WriteScannerCapabilities(info_), kXml);
   }
 
@@ -209,8 +224,11 @@ class EsclServer {
       return Reply(request, 503,
                    "the scanner is busy with job " + std::to_string(job_->number()) + "\n");
     }
+    // Finding another host's hold takes the component's own five-second
+    // wait; a client asking again soon after is told at once.
+    if (std::chrono::steady_clock::now() < busy_until_) return Reply(request, 503, kBusyText);
     std::string why;
-    if (!KnowScanner(&why)) return Reply(request, busy_ ? 503 : 500, why);
+    if (const uint16_t status = KnowScanner(&why)) return Reply(request, status, why);
     std::string misfit = CheckScanSettings(read.settings, info_.limits);
     if (std::find(info_.formats.begin(), info_.formats.end(), read.settings.format) ==
         info_.formats.end()) {
@@ -236,7 +254,8 @@ class EsclServer {
         return;
       }
       case JobStart::kBusy:
-        return Reply(request, 503, "another program is using the scanner; try again later\n");
+        busy_until_ = std::chrono::steady_clock::now() + kBusyRemembered;
+        return Reply(request, 503, kBusyText);
       case JobStart::kRefused:
         return Reply(request, 409, job->message() + "\n");
       case JobStart::kFailed:
@@ -263,7 +282,8 @@ class EsclServer {
   HttpServer& http_;
   EsclScannerInfo info_;
   bool known_ = false;
-  bool busy_ = false;
+  // Until then a new job is refused as busy without asking the scanner.
+  std::chrono::steady_clock::time_point busy_until_;
   uint32_t jobs_started_ = 0;
   std::unique_ptr<ScanJob> job_;
   std::deque<EsclJobInfo> history_;
