@@ -21,65 +21,9 @@ servers=()
 # the same scan without loss: the chart's sharp grid lines cost most of it.
 jpeg_tolerance=4
 
-windows_path() { "$wine_run" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
+. "$here/escl_test_support.sh"
 
-# Ctrl-C (SIGINT) stops a server cleanly; one that does not stop in ten
-# seconds is killed.
-stop_process() {
-  local pid="$1"
-  kill -INT "$pid" 2>/dev/null || return 0
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
-    sleep 0.2
-  done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-}
-
-cleanup() {
-  for pid in "${servers[@]}"; do stop_process "$pid"; done
-  "$wine_run" regsvr32.exe /u /s "$(windows_path "$bin/zorvik.dll")" </dev/null >/dev/null 2>&1
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {
-  local what="$1"
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what" >&2
-    failures=$((failures + 1))
-  fi
-}
-
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-# Starts a server on a free port with the options given; sets $port. Ready
-# once it answers a status request (the first start of a prefix is slow).
-start_server() {
-  local name="$1"
-  shift
-  port="$(free_port)"
-  "$wine_run" "$bin/zorvik_share.exe" --listen "127.0.0.1:$port" -d "$device" "$@" \
-    </dev/null >"$work/$name.out" 2>"$work/$name.err" &
-  servers+=($!)
-  for _ in $(seq 240); do
-    curl -sf -m 2 -o /dev/null "http://127.0.0.1:$port/eSCL/ScannerStatus" && return 0
-    sleep 0.25
-  done
-  echo "zorvik_share ($name) did not start: $(cat "$work/$name.err")" >&2
-  exit 1
-}
-
-"$wine_run" regsvr32.exe /s "$(windows_path "$bin/zorvik.dll")" </dev/null >/dev/null 2>&1 ||
-  { echo "registering zorvik.dll failed" >&2; exit 1; }
-# An empty device description is a default 7310 of this test's own.
-: >"$work/7310.txt"
-device="$(windows_path "$work/7310.txt")"
+prepare_component
 
 # sane-airscan's manual device "zorvik" at the server on $port.
 configure_client() {
@@ -130,28 +74,7 @@ compare_scan grey-300-region Gray 300 12.7 76.2 25.4 25.4 airscan:e0:zorvik
 compare_scan grey-150-region Gray 150 101.6 152.4 76.2 50.8 airscan:e0:zorvik
 
 # Black and white straight over HTTP: the job, its document, then 404.
-settings() { # mode resolution xoffset yoffset width height (1/300 inch) format
-  cat <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<scan:ScanSettings xmlns:pwg="http://www.pwg.org/schemas/2010/12/sm" xmlns:scan="http://schemas.hp.com/imaging/escl/2011/05/03">
-<pwg:Version>2.0</pwg:Version>
-<pwg:ScanRegions><pwg:ScanRegion><pwg:ContentRegionUnits>escl:ThreeHundredthsOfInches</pwg:ContentRegionUnits>
-<pwg:XOffset>$3</pwg:XOffset><pwg:YOffset>$4</pwg:YOffset><pwg:Width>$5</pwg:Width><pwg:Height>$6</pwg:Height>
-</pwg:ScanRegion></pwg:ScanRegions>
-<pwg:InputSource>Platen</pwg:InputSource><scan:ColorMode>$1</scan:ColorMode>
-<pwg:DocumentFormat>${7:-image/png}</pwg:DocumentFormat>
-<scan:XResolution>$2</scan:XResolution><scan:YResolution>$2</scan:YResolution>
-</scan:ScanSettings>
-XML
-}
 url="http://127.0.0.1:$png_port/eSCL"
-# Posts a job; sets $job to its location, $status to the HTTP status.
-post_job() {
-  settings "$@" >"$work/settings.xml"
-  status="$(curl -s -m 60 -o /dev/null -D "$work/headers" -w '%{http_code}' \
-    -H 'Content-Type: text/xml' --data-binary @"$work/settings.xml" "$url/ScanJobs")"
-  job="$(tr -d '\r' <"$work/headers" | sed -n 's/^Location: *//Ip')"
-}
 for dpi in 150 300; do
   post_job BlackAndWhite1 "$dpi" 300 600 450 300
   check "lineart $dpi: the job is created ($status, '$job')" test "$status" = 201 -a -n "$job"
