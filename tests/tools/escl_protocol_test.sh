@@ -3,7 +3,7 @@
 # curl: each bad request gets its 4xx and changes nothing, the server keeps
 # serving and a good job still runs after all of them; a job never fetched is
 # cancelled at its time-out, and a deleted job gives the scanner back, so the
-# next job starts at once.
+# next job starts at once; scanner faults fail the job, never a broken image.
 #
 #   escl_protocol_test.sh <wine-run> <folder of zorvik_share.exe and zorvik.dll>
 set -u
@@ -92,6 +92,30 @@ expect 404 "the deleted job has no document" "http://127.0.0.1:$port$job/NextDoc
 post_job RGB24 75 0 0 300 300
 check "the job after a deleted one starts at once ($status)" test "$status" = 201
 expect 200 "and its document comes" "http://127.0.0.1:$port$job/NextDocument"
+
+# Scanner faults fail the job with an error status and the reason in the
+# status, never a 200 with a broken image: the lamp off at the start, and a
+# read that fails halfway through the image.
+stop_process "${servers[0]}"
+servers=()
+printf 'lamp = off\n' >"$work/faulty.txt"
+device="$(windows_path "$work/faulty.txt")"
+start_server faulty
+url="http://127.0.0.1:$port/eSCL"
+post_job RGB24 75 0 0 300 300
+expect 500 "a scan with the lamp off" "http://127.0.0.1:$port$job/NextDocument"
+expect 200 "the status after it" "$url/ScannerStatus"
+check "the job was aborted for the lamp" grep -q "Aborted</pwg:JobState>.*ScannerLampOff" \
+  "$work/body"
+printf 'fail = ReadScan status 156 after 75000\n' >"$work/faulty.txt"
+stop_process "${servers[0]}"
+servers=()
+start_server faulty-read
+url="http://127.0.0.1:$port/eSCL"
+post_job RGB24 75 0 0 900 900
+expect 500 "a scan whose read fails halfway" "http://127.0.0.1:$port$job/NextDocument"
+post_job RGB24 75 0 0 300 300
+check "the next job starts at once ($status)" test "$status" = 201
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
