@@ -12,6 +12,7 @@
 #include "console_text.h"
 #include "image_writer.h"
 #include "scan_setup.h"
+#include "scanner_object.h"
 #include "scanner_session_guard.h"
 #include "zorvik_contract.h"
 
@@ -21,21 +22,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr uint32_t kReadChunkBytes = 256 * 1024;
-
-// COM on the job's thread for as long as it runs.
-class ThreadCom {
- public:
-  ThreadCom() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-  ~ThreadCom() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ThreadCom(const ThreadCom&) = delete;
-  ThreadCom& operator=(const ThreadCom&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
 
 const char* FailureReason(uint32_t driver_error) {
   switch (driver_error) {
@@ -127,7 +113,7 @@ void ScanJob::Run(std::promise<void>* started) {
   HTTP_REQUEST_ID fetch = HTTP_NULL_ID;
   ComPtr<IStream> image;
   {
-    const ThreadCom com;
+    const ComApartment com(COINIT_MULTITHREADED);
     if (!report.Step("starting COM", com.result(), kExitSystemFailure)) {
       Refuse(JobStart::kFailed, lines.str());
     } else {
@@ -181,16 +167,8 @@ void ScanJob::Run(std::promise<void>* started) {
 
 void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTTP_REQUEST_ID* fetch,
                             ComPtr<IStream>* image) {
-  CLSID class_id = {};
   ComPtr<IScanner> scanner;
-  if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
-                   CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure) ||
-      !report.Step(
-          "creating Zorvik.Scanner",
-          CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)),
-          kExitScannerFailure)) {
-    return Refuse(JobStart::kFailed, "");
-  }
+  if (!CreateScanner(report, &scanner)) return Refuse(JobStart::kFailed, "");
   // No waiting beyond the open's own: a client asks again after a 503.
   const ScannerWait wait(0, [this] { return Cancelled(); });
   std::ostringstream notices;  // the open's waiting notices: nobody to read them

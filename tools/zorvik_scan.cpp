@@ -28,6 +28,7 @@
 #include "scan_request.h"
 #include "scan_setup.h"
 #include "scan_transfer.h"
+#include "scanner_object.h"
 #include "scanner_session_guard.h"
 #include "scanner_text.h"
 #include "usage_text.h"
@@ -45,21 +46,6 @@ constexpr DWORD kButtonPollMs = 100;
 constexpr DWORD kReadChunkBytes = 256 * 1024;
 
 void PrintLine(std::ostream& out, const std::wstring& text) { out << ToUtf8(text) << "\n"; }
-
-// COM on the main thread for as long as the program runs.
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
 
 void RunLogAction(const ScanOptions& options, CallReport& report) {
   if (options.log == SwitchAction::kOn || options.log == SwitchAction::kOff) {
@@ -229,18 +215,8 @@ bool RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
 // was written.
 bool RunScannerActions(const ScanOptions& options, const ConsoleCancel& cancel,
                        CallReport& report) {
-  CLSID class_id;
-  if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
-                   CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure)) {
-    return false;
-  }
   ComPtr<IScanner> scanner;
-  if (!report.Step(
-          "creating Zorvik.Scanner",
-          CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)),
-          kExitScannerFailure)) {
-    return false;
-  }
+  if (!CreateScanner(report, &scanner)) return false;
   ComPtr<IButton> buttons;
   if (!report.Step("asking Zorvik.Scanner for IButton", scanner.As(&buttons),
                    kExitScannerFailure)) {
@@ -302,7 +278,7 @@ int Run(const std::vector<std::wstring>& arguments) {
   if (report.failed() || !options.NeedsScanner()) return report.exit_status();
 
   const ConsoleCancel cancel;
-  const ComApartment apartment;
+  const ComApartment apartment(COINIT_APARTMENTTHREADED);
   if (!report.Step("starting COM", apartment.result(), kExitSystemFailure)) {
     return report.exit_status();
   }

@@ -22,6 +22,7 @@
 #include "escl_route.h"
 #include "escl_xml.h"
 #include "http_server.h"
+#include "scanner_object.h"
 #include "scanner_session_guard.h"
 #include "share_options.h"
 #include "zorvik.h"
@@ -41,21 +42,6 @@ constexpr uint32_t kRetryAfterSeconds = 2;
 constexpr std::chrono::seconds kBusyRemembered{4};
 constexpr char kBusyText[] = "another program is using the scanner; try again later\n";
 
-// COM on the main thread for as long as the program runs.
-class MainCom {
- public:
-  MainCom() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-  ~MainCom() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  MainCom(const MainCom&) = delete;
-  MainCom& operator=(const MainCom&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
 std::string NewUuid() {
   GUID guid = {};
   if (FAILED(CoCreateGuid(&guid))) return "00000000-0000-0000-0000-000000000000";
@@ -70,16 +56,8 @@ std::string NewUuid() {
 // The scanner's name and limits, read once with the scanner briefly opened
 // and locked. False, with `report` saying why, when it could not be read.
 bool ReadScannerInfo(const std::wstring& device, CallReport& report, EsclScannerInfo* info) {
-  CLSID class_id = {};
   ComPtr<IScanner> scanner;
-  if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
-                   CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure) ||
-      !report.Step(
-          "creating Zorvik.Scanner",
-          CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)),
-          kExitScannerFailure)) {
-    return false;
-  }
+  if (!CreateScanner(report, &scanner)) return false;
   const ScannerWait wait(0, {});
   std::ostringstream notices;
   OpenedSession session(scanner.Get(), report);
@@ -303,7 +281,7 @@ int Run(const std::vector<std::wstring>& arguments) {
     return kExitSuccess;
   }
   const ConsoleCancel cancel;
-  const MainCom com;
+  const ComApartment com(COINIT_MULTITHREADED);
   CallReport report(std::cerr, "zorvik_share");
   if (!report.Step("starting COM", com.result(), kExitSystemFailure)) return report.exit_status();
 

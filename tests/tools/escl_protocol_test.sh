@@ -7,14 +7,8 @@
 #
 #   escl_protocol_test.sh <wine-run> <folder of zorvik_share.exe and zorvik.dll>
 set -u
-wine_run="$1"
-bin="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-work="$(mktemp -d)"
-failures=0
-passes=0
-servers=()
-. "$here/escl_test_support.sh"
+. "$here/host_test_support.sh" "$@"
 
 prepare_component
 start_server protocol --job-timeout 2

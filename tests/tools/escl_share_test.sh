@@ -10,18 +10,11 @@
 #
 #   escl_share_test.sh <wine-run> <folder of zorvik_share.exe, zorvik_scan.exe and zorvik.dll>
 set -u
-wine_run="$1"
-bin="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-work="$(mktemp -d)"
-failures=0
-passes=0
-servers=()
+. "$here/host_test_support.sh" "$@"
 # Mean sample difference allowed between a scan that went through JPEG and
 # the same scan without loss: the chart's sharp grid lines cost most of it.
 jpeg_tolerance=4
-
-. "$here/escl_test_support.sh"
 
 prepare_component
 

@@ -1,6 +1,14 @@
-# Shared by the zorvik_share tests: the server started on a free port and
-# stopped, checks counted, and eSCL requests made with curl. The caller sets
-# wine_run, bin, work, failures, passes and servers=().
+# Shared by the scripts that test the host programs from the Linux side:
+# sourced with the script's arguments, <wine-run> and the folder of the
+# programs and zorvik.dll. Checks counted, the component registered for the
+# test and unregistered after it, zorvik_share started on a free port and
+# stopped, and eSCL requests made with curl.
+wine_run="$1"
+bin="$2"
+work="$(mktemp -d)"
+failures=0
+passes=0
+servers=()
 
 windows_path() { "$wine_run" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
 
