@@ -180,9 +180,7 @@ void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTT
     return Refuse(busy ? JobStart::kBusy : JobStart::kFailed, "");
   }
   SCANNER_CAPABILITIES capabilities = {};
-  if (!report.Call("GetScannerCapabilities", [&](DWORD* error) {
-        return scanner->GetScannerCapabilities(session.handle(), &capabilities, error);
-      })) {
+  if (!ReadCapabilities(scanner.Get(), session.handle(), report, &capabilities)) {
     return Refuse(JobStart::kFailed, "");
   }
   const ScannerLimits limits = ScannerLimitsOf(capabilities);

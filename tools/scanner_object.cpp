@@ -13,4 +13,11 @@ bool CreateScanner(CallReport& report, Microsoft::WRL::ComPtr<IScanner>* scanner
                      kExitScannerFailure);
 }
 
+bool ReadCapabilities(IScanner* scanner, DWORD session, CallReport& report,
+                      SCANNER_CAPABILITIES* capabilities) {
+  return report.Call("GetScannerCapabilities", [&](DWORD* error) {
+    return scanner->GetScannerCapabilities(session, capabilities, error);
+  });
+}
+
 }  // namespace zorvik::host

@@ -31,4 +31,8 @@ class ComApartment {
 // reported, when it is not registered or cannot be created.
 bool CreateScanner(CallReport& report, Microsoft::WRL::ComPtr<IScanner>* scanner);
 
+// GetScannerCapabilities on an open session the caller has locked.
+bool ReadCapabilities(IScanner* scanner, DWORD session, CallReport& report,
+                      SCANNER_CAPABILITIES* capabilities);
+
 }  // namespace zorvik::host

@@ -235,9 +235,7 @@ bool RunScannerActions(const ScanOptions& options, const ConsoleCancel& cancel,
   if (!lock.Lock(wait)) return false;
 
   SCANNER_CAPABILITIES capabilities = {};
-  if (!report.Call("GetScannerCapabilities", [&](DWORD* error) {
-        return scanner->GetScannerCapabilities(session.handle(), &capabilities, error);
-      })) {
+  if (!ReadCapabilities(scanner.Get(), session.handle(), report, &capabilities)) {
     return false;
   }
   const ScannerLimits limits = ScannerLimitsOf(capabilities);

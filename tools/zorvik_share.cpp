@@ -65,9 +65,7 @@ bool ReadScannerInfo(const std::wstring& device, CallReport& report, EsclScanner
   HeldLock lock(scanner.Get(), session, report);
   if (!lock.Lock(wait)) return false;
   SCANNER_CAPABILITIES capabilities = {};
-  if (!report.Call("GetScannerCapabilities", [&](DWORD* error) {
-        return scanner->GetScannerCapabilities(session.handle(), &capabilities, error);
-      })) {
+  if (!ReadCapabilities(scanner.Get(), session.handle(), report, &capabilities)) {
     return false;
   }
   std::string model(reinterpret_cast<const char*>(capabilities.byModelNumber),

@@ -53,9 +53,14 @@ post_body 409 "a region running past the platen" "$(settings RGB24 75 2000 3000 
 post_body 409 "an empty region" "$(settings RGB24 75 0 0 0 300)"
 head -c 100000 /dev/zero | tr '\0' ' ' >"$work/large"
 # Without curl's "Expect: 100-continue", which Wine's HTTP driver never
-# answers (eSCL clients post small documents without it).
-expect 413 "a body over the bound" -H 'Content-Type: text/xml' -H 'Expect:' \
-  --data-binary @"$work/large" "$url/ScanJobs"
+# answers (eSCL clients post small documents without it). Wine's driver
+# reads the whole body before it hands the request over, and at times drops
+# the connection of so large a request itself (curl's status 000); either
+# way nothing is made and the server keeps serving.
+large_status="$(status_of -H 'Content-Type: text/xml' -H 'Expect:' --data-binary @"$work/large" \
+  "$url/ScanJobs")"
+check "a body over the bound: 413 or dropped, got $large_status" \
+  test "$large_status" = 413 -o "$large_status" = 000
 expect 200 "the status after all of them" "$url/ScannerStatus"
 check "no job was made by them" grep -q "<scan:Jobs */>" "$work/body"
 
