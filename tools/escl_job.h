@@ -35,6 +35,9 @@ struct ScanJobSetup {
   // How long the job waits for its document to be fetched.
   std::chrono::milliseconds fetch_timeout{60000};
   HttpServer* http = nullptr;
+  // The server has reached this scanner before, so a scanner that cannot be
+  // opened now is held by another host rather than missing.
+  bool scanner_known = false;
 };
 
 enum class JobStart {

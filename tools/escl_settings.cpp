@@ -86,6 +86,13 @@ std::string CheckScanSettings(const EsclScanSettings& settings, const ScannerLim
              " is not one of the resolutions this scanner offers";
     }
   }
+  // JPEG holds 8-bit samples only.
+  const bool deep = settings.color_mode == EsclColorMode::kRgb48 ||
+                    settings.color_mode == EsclColorMode::kGrayscale16;
+  if (deep && settings.format == EsclFormat::kJpeg) {
+    return std::string(EsclColorModeName(settings.color_mode)) + " is offered as " +
+           EsclFormatMime(EsclFormat::kPng) + " only";
+  }
   std::string problem = CheckExtent("horizontal", settings.x_offset, settings.width,
                                     limits.flatbed_width, limits.min_width);
   if (problem.empty()) {

@@ -49,8 +49,9 @@ struct EsclScanSettings {
 std::vector<uint16_t> OfferedResolutions(const ScannerLimits& limits);
 
 // Empty when the scanner can make this scan; otherwise one sentence for the
-// client: a resolution not offered, or a region that starts or ends outside
-// the platen or is smaller than the scanner's smallest area.
+// client: a resolution not offered, a 16-bit mode as JPEG (which holds 8-bit
+// samples only), or a region that starts or ends outside the platen or is
+// smaller than the scanner's smallest area.
 std::string CheckScanSettings(const EsclScanSettings& settings, const ScannerLimits& limits);
 
 // The same scan as zorvik_scan's options (area in inches), so the request

@@ -219,6 +219,7 @@ class EsclServer {
     setup.settings = read.settings;
     setup.fetch_timeout = std::chrono::seconds(options_.job_timeout_seconds);
     setup.http = &http_;
+    setup.scanner_known = known_;
     auto job = std::make_unique<ScanJob>(setup);
     switch (job->start()) {
       case JobStart::kReady: {

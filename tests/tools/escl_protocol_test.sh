@@ -47,6 +47,7 @@ post_body 400 "a resolution that is not a number" "$(settings RGB24 seventy 0 0 
 post_body 400 "a negative offset" "$(settings RGB24 75 -1 0 300 300)"
 post_body 409 "a resolution not offered" "$(settings RGB24 123 0 0 300 300)"
 post_body 409 "a colour mode not offered" "$(settings Sepia8 75 0 0 300 300)"
+post_body 409 "16-bit colour as JPEG" "$(settings RGB48 75 0 0 300 300 image/jpeg)"
 post_body 409 "a format not offered" "$(settings RGB24 75 0 0 300 300 image/tiff)"
 post_body 409 "a region starting beyond the platen" "$(settings RGB24 75 2550 0 300 300)"
 post_body 409 "a region running past the platen" "$(settings RGB24 75 2000 3000 600 600)"
@@ -70,6 +71,9 @@ check "a good job is created ($status, '$job')" test "$status" = 201 -a -n "$job
 expect 200 "its document" "http://127.0.0.1:$port$job/NextDocument"
 check "the document is a PNG image" grep -q "PNG" "$work/body"
 expect 404 "then no more" "http://127.0.0.1:$port$job/NextDocument"
+post_job RGB48 75 0 0 300 300
+expect 200 "a 16-bit colour document" "http://127.0.0.1:$port$job/NextDocument"
+check "it is a PNG image" grep -q "PNG" "$work/body"
 
 # A second job while one waits for its fetch is busy.
 post_job Grayscale8 75 0 0 300 300

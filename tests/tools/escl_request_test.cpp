@@ -221,6 +221,14 @@ TEST(ScanSettings, CheckedAgainstThePlatenAndTheResolutionsOffered) {
     settings.y_resolution = c.dpi;
     EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(), c.fits);
   }
+  // JPEG holds 8-bit samples: the 16-bit modes are PNG only.
+  for (EsclColorMode mode : kEsclColorModes) {
+    EsclScanSettings settings;
+    settings.color_mode = mode;
+    settings.format = EsclFormat::kJpeg;
+    const bool deep = mode == EsclColorMode::kRgb48 || mode == EsclColorMode::kGrayscale16;
+    EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(), !deep) << EsclColorModeName(mode);
+  }
 }
 
 TEST(ScanSettings, BecomeTheSameRequestZorvikScanSends) {

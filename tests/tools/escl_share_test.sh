@@ -107,7 +107,8 @@ check "busy: once the other host has gone, scanimage scans ($(cat "$work/after-b
 timeout -k 5 300 scanimage -d airscan:e0:zorvik --mode Color --resolution 600 --format=png \
   -o "$work/killed.png" 2>/dev/null &
 client=$!
-for _ in $(seq 300); do
+deadline=$(($(date +%s) + 60))
+while [ "$(date +%s)" -lt "$deadline" ]; do
   curl -s -m 2 "$url/ScannerStatus" | grep -q "<pwg:State>Processing" && break
   sleep 0.1
 done
