@@ -9,6 +9,11 @@
 #                                prefix and scan a page from the simulated 7310
 #                                with zorvik_scan (default 150 dpi colour) into
 #                                the current directory; --help lists the options
+#   ./zorvik.sh share [OPTION]...
+#                                build, register zorvik.dll and share the
+#                                simulated 7310 as an eSCL scanner on
+#                                http://127.0.0.1:8090/eSCL (Ctrl-C stops);
+#                                --help lists the options
 #   ./zorvik.sh dist             build, then assemble the package for host
 #                                developers in <build>/dist/zorvik (and .zip)
 #   ./zorvik.sh bench            build, then print the benchmark figures (not tests)
@@ -25,7 +30,7 @@ BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
 BUILD_TYPE="${ZORVIK_BUILD_TYPE:-Release}"
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev sane-utils sane-airscan curl python3)
 
 install_packages() {
   local missing=()
@@ -56,12 +61,12 @@ run_tests() {
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
 }
 
-# Builds quietly (the log is shown only when the build fails), registers
+# Builds quietly (the log is shown only when the build fails) and registers
 # zorvik.dll in the build's private Wine prefix (registering again rewrites
-# the same keys, so every run may do it) and runs zorvik_scan there. Wine
-# starts the program in the caller's directory (as Z:\...), so relative
+# the same keys, so every run may do it), for a host program to run there.
+# Wine starts a program in the caller's directory (as Z:\...), so relative
 # output paths land where the caller is.
-scan() {
+prepare_host() {
   local build_log
   build_log="$(mktemp)"
   if ! build >"$build_log" 2>&1; then
@@ -80,9 +85,20 @@ scan() {
     echo "zorvik: registering $dll failed" >&2
     exit 1
   fi
+}
+
+scan() {
+  prepare_host
   # A modest resolution keeps the default page quick; the caller's own
   # --resolution (or -x/-y resolutions) comes later and wins.
-  exec "$wine_run" "$BUILD_DIR/bin/zorvik_scan.exe" --resolution 150 "$@"
+  exec "$BUILD_DIR/wine-run" "$BUILD_DIR/bin/zorvik_scan.exe" --resolution 150 "$@"
+}
+
+# zorvik_share serves until Ctrl-C, which Wine hands to it as a console
+# Ctrl-C; it then cancels a running job and gives the scanner back.
+share() {
+  prepare_host
+  exec "$BUILD_DIR/wine-run" "$BUILD_DIR/bin/zorvik_share.exe" "$@"
 }
 
 # The benchmark program times the component against the toolkit; it needs
@@ -128,8 +144,12 @@ case "${1:-}" in
     shift
     scan "$@"
     ;;
+  share)
+    shift
+    share "$@"
+    ;;
   *)
-    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

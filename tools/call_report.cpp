@@ -68,20 +68,21 @@ std::string FormatStepFailure(const char* step, uint32_t hresult, const std::str
 
 bool CallReport::Method(const char* method, uint32_t hresult, uint32_t driver_error) {
   if (hresult == 0 && driver_error == ZORVIK_ERROR_NO_ERROR) return true;
-  errors_ << "zorvik_scan: " << FormatMethodFailure(method, hresult, driver_error) << "\n";
+  if (!failed()) first_driver_error_ = driver_error;
+  errors_ << program_ << ": " << FormatMethodFailure(method, hresult, driver_error) << "\n";
   Record(kExitScannerFailure);
   return false;
 }
 
 bool CallReport::Step(const char* step, uint32_t hresult, ExitStatus status_if_failed) {
   if (static_cast<int32_t>(hresult) >= 0) return true;
-  errors_ << "zorvik_scan: " << FormatStepFailure(step, hresult, SystemMessage(hresult)) << "\n";
+  errors_ << program_ << ": " << FormatStepFailure(step, hresult, SystemMessage(hresult)) << "\n";
   Record(status_if_failed);
   return false;
 }
 
 void CallReport::Fail(const std::string& message, ExitStatus status) {
-  errors_ << "zorvik_scan: " << message << "\n";
+  errors_ << program_ << ": " << message << "\n";
   Record(status);
 }
 

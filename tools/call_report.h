@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace zorvik::host {
 
@@ -44,7 +45,9 @@ std::string FormatStepFailure(const char* step, uint32_t hresult,
 // that failed, and remembers the exit status of the first failure.
 class CallReport {
  public:
-  explicit CallReport(std::ostream& errors) : errors_(errors) {}
+  // Each line starts with `program` and a colon.
+  explicit CallReport(std::ostream& errors, std::string program = "zorvik_scan")
+      : errors_(errors), program_(std::move(program)) {}
 
   // Runs `method_call(&driver_error)`, one scanner method given a driver
   // error code that starts at 0, and reports it as Method does. The code is
@@ -67,12 +70,17 @@ class CallReport {
 
   bool failed() const { return status_ != kExitSuccess; }
   ExitStatus exit_status() const { return status_; }
+  // The driver error code of the first failure when that was a scanner
+  // method's, else 0 (e.g. 5 when another host holds the scanner).
+  uint32_t first_driver_error() const { return first_driver_error_; }
 
  private:
   void Record(ExitStatus status);
 
   std::ostream& errors_;
+  std::string program_;
   ExitStatus status_ = kExitSuccess;
+  uint32_t first_driver_error_ = 0;
 };
 
 }  // namespace zorvik::host

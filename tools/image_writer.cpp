@@ -182,10 +182,7 @@ HRESULT ImageWriter::CreateLimited(const std::wstring& path, ImageFormat format,
                                    std::unique_ptr<ImageWriter>* writer) {
   if (writer == nullptr) return E_POINTER;
   writer->reset();
-  if (shape.width == 0 || shape.height == 0 ||
-      shape.bytes_per_line < BytesPerLine(BitsPerPixel(shape.pixels), shape.width)) {
-    return E_INVALIDARG;
-  }
+  if (!FitsShape(shape)) return E_INVALIDARG;
   std::unique_ptr<ImageWriter> created(new ImageWriter(format, shape));
   const HRESULT hr = created->Open(path, disk_bytes);
   if (FAILED(hr)) return hr;  // the temporary file goes with `created`
@@ -193,12 +190,36 @@ HRESULT ImageWriter::CreateLimited(const std::wstring& path, ImageFormat format,
   return S_OK;
 }
 
+HRESULT ImageWriter::CreateInStream(IStream* stream, ImageFormat format, const ImageShape& shape,
+                                    std::unique_ptr<ImageWriter>* writer) {
+  if (writer == nullptr) return E_POINTER;
+  writer->reset();
+  if (stream == nullptr) return E_POINTER;
+  if (!FitsShape(shape)) return E_INVALIDARG;
+  std::unique_ptr<ImageWriter> created(new ImageWriter(format, shape));
+  created->sink_ = stream;
+  const HRESULT hr = created->OpenEncoder();
+  if (FAILED(hr)) return hr;
+  *writer = std::move(created);
+  return S_OK;
+}
+
+bool ImageWriter::FitsShape(const ImageShape& shape) {
+  return shape.width != 0 && shape.height != 0 &&
+         shape.bytes_per_line >= BytesPerLine(BitsPerPixel(shape.pixels), shape.width);
+}
+
 HRESULT ImageWriter::Open(const std::wstring& path, uint64_t disk_bytes) {
   HRESULT hr = StagedFile::Create(path, &file_);
   if (FAILED(hr)) return hr;
   stream_.Attach(new FileStream(file_->handle()));
   if (disk_bytes != UINT64_MAX) stream_->LimitSizeForTesting(disk_bytes);
-  hr = format_ == ImageFormat::kTiff ? OpenTiff() : OpenWic();
+  sink_ = stream_;
+  return OpenEncoder();
+}
+
+HRESULT ImageWriter::OpenEncoder() {
+  HRESULT hr = format_ == ImageFormat::kTiff ? OpenTiff() : OpenWic();
   if (SUCCEEDED(hr)) {
     encoder_stride_ = static_cast<uint32_t>(BytesPerLine(
         ConvertedBitsPerPixel(conversion_, BitsPerPixel(shape_.pixels)), shape_.width));
@@ -217,7 +238,7 @@ HRESULT ImageWriter::OpenTiff() {
                            layout.photometric,
                            shape_.x_dpi,
                            shape_.y_dpi};
-  tiff_sink_ = std::make_unique<StreamSink>(stream_.Get());
+  tiff_sink_ = std::make_unique<StreamSink>(sink_.Get());
   tiff_ = std::make_unique<TiffWriter>(image, *tiff_sink_);
   if (!tiff_->fits()) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
   return tiff_->Begin() ? S_OK : E_FAIL;
@@ -228,7 +249,7 @@ HRESULT ImageWriter::OpenWic() {
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&factory));
   if (SUCCEEDED(hr)) hr = factory->CreateEncoder(ContainerOf(format_), nullptr, &encoder_);
-  if (SUCCEEDED(hr)) hr = encoder_->Initialize(stream_.Get(), WICBitmapEncoderNoCache);
+  if (SUCCEEDED(hr)) hr = encoder_->Initialize(sink_.Get(), WICBitmapEncoderNoCache);
   ComPtr<IPropertyBag2> frame_options;
   if (SUCCEEDED(hr)) hr = encoder_->CreateNewFrame(&frame_, &frame_options);
   if (SUCCEEDED(hr)) hr = frame_->Initialize(frame_options.Get());
@@ -347,7 +368,7 @@ HRESULT ImageWriter::Append(const uint8_t* bytes, size_t count) {
 // the file header (bfSize, at offset 2); every BMP gets its true length.
 HRESULT ImageWriter::CorrectBmpFileSize() {
   STATSTG stat = {};
-  HRESULT hr = stream_->Stat(&stat, STATFLAG_NONAME);
+  HRESULT hr = sink_->Stat(&stat, STATFLAG_NONAME);
   if (FAILED(hr)) return hr;
   if (stat.cbSize.QuadPart > UINT32_MAX) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
   const uint32_t size = static_cast<uint32_t>(stat.cbSize.QuadPart);
@@ -356,8 +377,8 @@ HRESULT ImageWriter::CorrectBmpFileSize() {
                                     static_cast<uint8_t>(size >> 24)};
   LARGE_INTEGER size_field = {};
   size_field.QuadPart = 2;
-  hr = stream_->Seek(size_field, STREAM_SEEK_SET, nullptr);
-  if (SUCCEEDED(hr)) hr = stream_->Write(little_endian, sizeof little_endian, nullptr);
+  hr = sink_->Seek(size_field, STREAM_SEEK_SET, nullptr);
+  if (SUCCEEDED(hr)) hr = sink_->Write(little_endian, sizeof little_endian, nullptr);
   return hr;
 }
 
@@ -374,13 +395,15 @@ HRESULT ImageWriter::Commit() {
   if (FAILED(failure_)) return failure_;
   if (lines_written_ != shape_.height) return E_UNEXPECTED;
   HRESULT hr = FinishEncoding();
-  if (SUCCEEDED(hr)) hr = stream_->Commit(STGC_DEFAULT);
+  if (SUCCEEDED(hr)) hr = sink_->Commit(STGC_DEFAULT);
   hr = Checked(hr);
   frame_.Reset();
   encoder_.Reset();
   tiff_.reset();
-  if (SUCCEEDED(hr)) hr = Checked(file_->Publish());
+  // A caller's stream is the caller's to publish.
+  if (SUCCEEDED(hr) && file_) hr = Checked(file_->Publish());
   // Published or not, the writer is done: a temporary file goes now.
+  sink_.Reset();
   stream_.Reset();
   file_.reset();
   if (FAILED(hr)) return hr;

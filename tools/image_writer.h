@@ -1,4 +1,4 @@
-// Writes a scanned page into a PNG, TIFF, BMP or JPEG file, line by line as
+// Writes a scanned page into a PNG, TIFF, BMP or JPEG file (or any stream), line by line as
 // the scan delivers them: each Append hands the encoder the complete lines it
 // has, so the page is never held in memory here. PNG, BMP and JPEG go through
 // the platform's imaging component (WIC); TIFF through our own baseline
@@ -54,6 +54,12 @@ class ImageWriter {
   static HRESULT Create(const std::wstring& path, ImageFormat format, const ImageShape& shape,
                         std::unique_ptr<ImageWriter>* writer);
 
+  // As Create, but the image goes into `stream` (from its current position),
+  // which the caller keeps and reads once Commit has succeeded; nothing is
+  // published anywhere.
+  static HRESULT CreateInStream(IStream* stream, ImageFormat format, const ImageShape& shape,
+                                std::unique_ptr<ImageWriter>* writer);
+
   // As Create, on a disk with room for a file of `disk_bytes` only: writes
   // past it fail with ERROR_DISK_FULL.
   static HRESULT CreateOnSmallDiskForTesting(const std::wstring& path, ImageFormat format,
@@ -89,7 +95,9 @@ class ImageWriter {
   static HRESULT CreateLimited(const std::wstring& path, ImageFormat format,
                                const ImageShape& shape, uint64_t disk_bytes,
                                std::unique_ptr<ImageWriter>* writer);
+  static bool FitsShape(const ImageShape& shape);
   HRESULT Open(const std::wstring& path, uint64_t disk_bytes);
+  HRESULT OpenEncoder();
   HRESULT OpenWic();
   HRESULT OpenTiff();
   HRESULT ChooseEncoderLayout(IWICImagingFactory* factory);
@@ -106,7 +114,11 @@ class ImageWriter {
   ImageShape shape_;
   // Declared first, so released last: everything below writes into it.
   std::unique_ptr<StagedFile> file_;
+  // The file's own stream, which remembers its failures; null when the
+  // image goes into a caller's stream.
   Microsoft::WRL::ComPtr<FileStream> stream_;
+  // Where the encoder writes: stream_, or the caller's stream.
+  Microsoft::WRL::ComPtr<IStream> sink_;
   std::unique_ptr<ByteSink> tiff_sink_;
   std::unique_ptr<TiffWriter> tiff_;
   Microsoft::WRL::ComPtr<IWICBitmapEncoder> encoder_;

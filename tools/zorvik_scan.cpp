@@ -24,7 +24,9 @@
 #include "scan_pixels.h"
 #include "scan_progress.h"
 #include "scan_request.h"
+#include "scan_setup.h"
 #include "scan_transfer.h"
+#include "scanner_object.h"
 #include "scanner_session_guard.h"
 #include "scanner_text.h"
 #include "usage_text.h"
@@ -43,21 +45,6 @@ constexpr DWORD kButtonPollMs = 100;
 constexpr DWORD kReadChunkBytes = 256 * 1024;
 
 void PrintLine(std::ostream& out, const std::wstring& text) { out << ToUtf8(text) << "\n"; }
-
-// COM on the main thread for as long as the program runs.
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
 
 void RunLogAction(const ScanOptions& options, CallReport& report) {
   if (options.log == SwitchAction::kOn || options.log == SwitchAction::kOff) {
@@ -95,13 +82,7 @@ enum class ImageOutcome { kWritten, kNotWritten, kCancelled };
 ImageOutcome ReceiveScan(const ScanOptions& options, const BUFFER_INFO& geometry, uint32_t width,
                          const ReadScanPiece& read, const ConsoleCancel& cancel,
                          CallReport& report) {
-  ImageShape shape;
-  shape.pixels = ScanPixelsFor(options.mode, options.depth);
-  shape.width = std::min<uint32_t>(width, geometry.dwPixelWidth);
-  shape.height = geometry.dwPixelHeight;
-  shape.bytes_per_line = geometry.dwBytesPerLine;
-  shape.x_dpi = options.x_resolution;
-  shape.y_dpi = options.y_resolution;
+  const ImageShape shape = ScanImageShape(options, geometry, width);
   const std::string file = ToUtf8(options.output_file);
   std::unique_ptr<ImageWriter> writer;
   const HRESULT created = ImageWriter::Create(options.output_file, options.format, shape, &writer);
@@ -209,39 +190,13 @@ void ListDevices(IScanner* scanner, const ScanOptions& options, const ScannerWai
 // tables, then start, read and stop. True when the image file was written.
 bool RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
              const ScannerLimits& limits, const ConsoleCancel& cancel, CallReport& report) {
-  SCANNER_PARAMETERS parameters = ToScannerParameters(options, limits);
   BUFFER_INFO geometry = {};
-  if (!report.Call("GetBufferInfo",
-                   [&](DWORD* error) {
-                     return scanner->GetBufferInfo(session, &parameters, &geometry, error);
-                   }) ||
-      !report.Call("SetScannerParameters", [&](DWORD* error) {
-        return scanner->SetScannerParameters(session, &parameters, error);
-      })) {
-    return false;
-  }
-  // The component's tables start as zeros, which turns every 8-bit sample
-  // black: a scan without --gamma loads the identity.
-  GammaTable table = MakeGammaTable(options.gamma.value_or(1.0));
-  if (!report.Call("SetGammaTable", [&](DWORD* error) {
-        return scanner->SetGammaTable(session, static_cast<DWORD>(table.size()), table.data(),
-                                      table.data(), table.data(), error);
-      })) {
-    return false;
-  }
+  if (!SetUpScan(scanner, session, options, limits, report, &geometry)) return false;
   if (cancel.requested()) return false;
   if (!report.Call("StartScan", [&](DWORD* error) { return scanner->StartScan(session, error); })) {
     return false;
   }
-  const ReadScanPiece read = [&](uint8_t* buffer, uint32_t wanted) -> std::optional<uint32_t> {
-    DWORD got = 0;
-    if (!report.Call("ReadScanEx", [&](DWORD* error) {
-          return scanner->ReadScanEx(session, buffer, wanted, &got, error);
-        })) {
-      return std::nullopt;
-    }
-    return got;
-  };
+  const ReadScanPiece read = ScanReader(scanner, session, report);
   const ImageOutcome image =
       ReceiveScan(options, geometry, RequestedPixelWidth(options, limits), read, cancel, report);
   // Stopped whether or not the image arrived, so the scanner is ready again.
@@ -259,18 +214,8 @@ bool RunScan(IScanner* scanner, DWORD session, const ScanOptions& options,
 // was written.
 bool RunScannerActions(const ScanOptions& options, const ConsoleCancel& cancel,
                        CallReport& report) {
-  CLSID class_id;
-  if (!report.Step("looking up Zorvik.Scanner (is zorvik.dll registered?)",
-                   CLSIDFromProgID(L"Zorvik.Scanner", &class_id), kExitScannerFailure)) {
-    return false;
-  }
   ComPtr<IScanner> scanner;
-  if (!report.Step(
-          "creating Zorvik.Scanner",
-          CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scanner)),
-          kExitScannerFailure)) {
-    return false;
-  }
+  if (!CreateScanner(report, &scanner)) return false;
   ComPtr<IButton> buttons;
   if (!report.Step("asking Zorvik.Scanner for IButton", scanner.As(&buttons),
                    kExitScannerFailure)) {
@@ -289,9 +234,7 @@ bool RunScannerActions(const ScanOptions& options, const ConsoleCancel& cancel,
   if (!lock.Lock(wait)) return false;
 
   SCANNER_CAPABILITIES capabilities = {};
-  if (!report.Call("GetScannerCapabilities", [&](DWORD* error) {
-        return scanner->GetScannerCapabilities(session.handle(), &capabilities, error);
-      })) {
+  if (!ReadCapabilities(scanner.Get(), session.handle(), report, &capabilities)) {
     return false;
   }
   const ScannerLimits limits = ScannerLimitsOf(capabilities);
@@ -332,7 +275,7 @@ int Run(const std::vector<std::wstring>& arguments) {
   if (report.failed() || !options.NeedsScanner()) return report.exit_status();
 
   const ConsoleCancel cancel;
-  const ComApartment apartment;
+  const ComApartment apartment(COINIT_APARTMENTTHREADED);
   if (!report.Step("starting COM", apartment.result(), kExitSystemFailure)) {
     return report.exit_status();
   }

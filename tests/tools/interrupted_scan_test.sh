@@ -8,37 +8,10 @@
 #
 #   interrupted_scan_test.sh <wine-run> <folder of zorvik_scan.exe and zorvik.dll>
 set -u
-wine_run="$1"
-bin="$2"
-work="$(mktemp -d)"
-failures=0
-passes=0
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+. "$here/host_test_support.sh" "$@"
 
-windows_path() { "$wine_run" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
-
-cleanup() {
-  "$wine_run" regsvr32.exe /u /s "$(windows_path "$bin/zorvik.dll")" </dev/null >/dev/null 2>&1
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {
-  local what="$1"
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what" >&2
-    failures=$((failures + 1))
-  fi
-}
-
-"$wine_run" regsvr32.exe /s "$(windows_path "$bin/zorvik.dll")" </dev/null >/dev/null 2>&1 ||
-  { echo "registering zorvik.dll failed" >&2; exit 1; }
-# An empty device description is a default 7310 of this test's own, so no
-# other suite waits for its lock.
-: >"$work/7310.txt"
-device="$(windows_path "$work/7310.txt")"
+prepare_component
 previous="the previous image, which an interrupted scan keeps"
 
 for signal in INT TERM KILL; do

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# zorvik_share under Wine driven over 127.0.0.1 by an independent eSCL
+# client, Debian's scanimage with the sane-airscan backend (a manual device,
+# no discovery): the device is listed, its options are what the server
+# advertised, its scans are pixel for pixel what zorvik_scan makes of the
+# same request (through JPEG within a stated tolerance), a scanner another
+# host holds is reported busy, and a client killed mid-scan leaves the
+# scanner free for the next scan. Black and white goes through plain HTTP,
+# since Debian's sane-airscan offers no Lineart mode.
+#
+#   escl_share_test.sh <wine-run> <folder of zorvik_share.exe, zorvik_scan.exe and zorvik.dll>
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+. "$here/host_test_support.sh" "$@"
+# Mean sample difference allowed between a scan that went through JPEG and
+# the same scan without loss: the chart's sharp grid lines cost most of it.
+jpeg_tolerance=4
+
+prepare_component
+
+# sane-airscan's manual device "zorvik" at the server on $port.
+configure_client() {
+  cat >"$work/sane/airscan.conf" <<CONF
+[devices]
+"zorvik" = http://127.0.0.1:$port/eSCL, eSCL
+[options]
+discovery = disable
+CONF
+}
+mkdir "$work/sane"
+echo airscan >"$work/sane/dll.conf"
+export SANE_CONFIG_DIR="$work/sane"
+# One server at a time: all of them share the prefix's one HTTP driver.
+start_server png
+png_port="$port"
+configure_client
+
+timeout -k 5 60 scanimage -L >"$work/list" 2>&1
+check "scanimage -L lists the server ($(cat "$work/list"))" grep -q "airscan:e0:zorvik'" "$work/list"
+
+timeout -k 5 60 scanimage -d airscan:e0:zorvik -A >"$work/options" 2>&1
+for expected in "--mode Color|Gray " "--resolution 75|100|150|200|300|600|1200dpi" \
+  "-l 0..215.9mm" "-t 0..297.18mm" "-x 0..215.9mm" "-y 0..297.18mm"; do
+  check "scanimage -A shows '$expected'" grep -qF -- "$expected" "$work/options"
+done
+
+# scanimage's request and zorvik_scan's, on the same device, compared.
+# Arguments: name, mode (scanimage's), resolution, left, top, width, height
+# in millimetres, sane device, tolerance (empty: exact).
+compare_scan() {
+  local name="$1" mode="$2" dpi="$3" l="$4" t="$5" x="$6" y="$7" sane="$8" tolerance="${9:-}"
+  timeout -k 5 120 scanimage -d "$sane" --mode "$mode" --resolution "$dpi" -l "$l" -t "$t" -x "$x" \
+    -y "$y" --format=png -o "$work/$name.png" 2>"$work/$name.err"
+  check "$name: scanimage succeeded ($(cat "$work/$name.err"))" test $? -eq 0
+  "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --mode "$mode" --resolution "$dpi" -l "$l" \
+    -t "$t" -x "$x" -y "$y" -o "$(windows_path "$work/$name-ref.png")" </dev/null \
+    >/dev/null 2>"$work/$name-ref.err"
+  check "$name: zorvik_scan succeeded ($(cat "$work/$name-ref.err"))" test $? -eq 0
+  check "$name: $(python3 "$here/escl_images.py" compare "$work/$name-ref.png" "$work/$name.png" \
+    $tolerance 2>&1)" python3 "$here/escl_images.py" compare "$work/$name-ref.png" \
+    "$work/$name.png" $tolerance
+}
+
+compare_scan colour-100-page Color 100 0 0 215.9 297.18 airscan:e0:zorvik
+compare_scan colour-150-region Color 150 25.4 50.8 50.8 38.1 airscan:e0:zorvik
+compare_scan grey-300-region Gray 300 12.7 76.2 25.4 25.4 airscan:e0:zorvik
+compare_scan grey-150-region Gray 150 101.6 152.4 76.2 50.8 airscan:e0:zorvik
+
+# Black and white straight over HTTP: the job, its document, then 404.
+url="http://127.0.0.1:$png_port/eSCL"
+for dpi in 150 300; do
+  post_job BlackAndWhite1 "$dpi" 300 600 450 300
+  check "lineart $dpi: the job is created ($status, '$job')" test "$status" = 201 -a -n "$job"
+  status="$(curl -s -m 60 -o "$work/bw-$dpi.png" -w '%{http_code}' "http://127.0.0.1:$png_port$job/NextDocument")"
+  check "lineart $dpi: the document comes ($status)" test "$status" = 200
+  status="$(curl -s -m 60 -o /dev/null -w '%{http_code}' "http://127.0.0.1:$png_port$job/NextDocument")"
+  check "lineart $dpi: then the job has no more ($status)" test "$status" = 404
+  "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --mode Lineart --resolution "$dpi" --unit in \
+    -l 1 -t 2 -x 1.5 -y 1 -o "$(windows_path "$work/bw-$dpi-ref.png")" </dev/null >/dev/null 2>&1
+  check "lineart $dpi: $(python3 "$here/escl_images.py" compare "$work/bw-$dpi-ref.png" \
+    "$work/bw-$dpi.png" 2>&1)" python3 "$here/escl_images.py" compare "$work/bw-$dpi-ref.png" \
+    "$work/bw-$dpi.png"
+done
+
+# Another host holds the scanner (zorvik_scan waiting for a button press).
+"$wine_run" "$bin/zorvik_scan.exe" -d "$device" --wait-for-button </dev/null \
+  >/dev/null 2>"$work/holder.err" &
+holder=$!
+for _ in $(seq 200); do
+  grep -q "Waiting for a front-panel button" "$work/holder.err" 2>/dev/null && break
+  sleep 0.1
+done
+post_job RGB24 150 0 0 300 300
+check "busy: a job while another host holds the scanner gets 503 ($status)" test "$status" = 503
+timeout -k 5 150 scanimage -d airscan:e0:zorvik --mode Color --resolution 75 -x 25.4 -y 25.4 \
+  --format=png -o "$work/busy.png" 2>"$work/busy.err"
+busy_status=$?
+check "busy: scanimage fails ($busy_status)" test "$busy_status" -ne 0
+check "busy: scanimage says the device is busy ($(cat "$work/busy.err"))" \
+  grep -q "Device busy" "$work/busy.err"
+stop_process "$holder"
+timeout -k 5 120 scanimage -d airscan:e0:zorvik --mode Color --resolution 75 -x 25.4 -y 25.4 \
+  --format=png -o "$work/after-busy.png" 2>"$work/after-busy.err"
+check "busy: once the other host has gone, scanimage scans ($(cat "$work/after-busy.err"))" test $? -eq 0
+
+# scanimage killed in the middle of a large scan; the next scan succeeds.
+timeout -k 5 300 scanimage -d airscan:e0:zorvik --mode Color --resolution 600 --format=png \
+  -o "$work/killed.png" 2>/dev/null &
+client=$!
+deadline=$(($(date +%s) + 60))
+while [ "$(date +%s)" -lt "$deadline" ]; do
+  curl -s -m 2 "$url/ScannerStatus" | grep -q "<pwg:State>Processing" && break
+  sleep 0.1
+done
+kill -KILL "$client"
+wait "$client" 2>/dev/null
+started=$(date +%s)
+timeout -k 5 120 scanimage -d airscan:e0:zorvik --mode Gray --resolution 75 -x 25.4 -y 25.4 \
+  --format=png -o "$work/after-kill.png" 2>"$work/after-kill.err"
+after_kill=$?
+echo "the scan after the killed one took $(($(date +%s) - started)) s"
+check "killed client: the next scan succeeds ($(cat "$work/after-kill.err"))" test "$after_kill" -eq 0
+
+# JPEG: a server that offers only JPEG, so that sane-airscan (which prefers
+# PNG) asks for it.
+stop_process "${servers[0]}"
+servers=()
+start_server jpeg --formats jpeg
+configure_client
+compare_scan jpeg-colour-150-region Color 150 25.4 50.8 50.8 38.1 airscan:e0:zorvik \
+  "$jpeg_tolerance"
+compare_scan jpeg-grey-300-region Gray 300 12.7 76.2 25.4 25.4 airscan:e0:zorvik \
+  "$jpeg_tolerance"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,38 @@
+// COM for a host's thread, and the registered scanner object created on it,
+// each step's failure reported the one way every host program reports it.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include "call_report.h"
+#include "zorvik.h"
+
+namespace zorvik::host {
+
+// COM on the calling thread for the owner's lifetime, in the apartment
+// `model` names (COINIT_APARTMENTTHREADED, COINIT_MULTITHREADED).
+class ComApartment {
+ public:
+  explicit ComApartment(DWORD model) : hr_(CoInitializeEx(nullptr, model)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  HRESULT result() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+// Looks up Zorvik.Scanner and creates it. False, with the failed step
+// reported, when it is not registered or cannot be created.
+bool CreateScanner(CallReport& report, Microsoft::WRL::ComPtr<IScanner>* scanner);
+
+// GetScannerCapabilities on an open session the caller has locked.
+bool ReadCapabilities(IScanner* scanner, DWORD session, CallReport& report,
+                      SCANNER_CAPABILITIES* capabilities);
+
+}  // namespace zorvik::host
