@@ -1,29 +1,35 @@
 #!/usr/bin/env bash
 # The one launcher of zorvik: installs what is missing (Debian 12, as root),
 # cross-builds the component with mingw-w64 and runs it under Wine.
-#
-#   ./zorvik.sh build            build zorvik.dll, the toolkit and the tests
-#   ./zorvik.sh test             build, then run the whole test suite under Wine
-#   ./zorvik.sh setup            only install the packages
-#   ./zorvik.sh scan [OPTION]... build, register zorvik.dll in the build's Wine
-#                                prefix and scan a page from the simulated 7310
-#                                with zorvik_scan (default 150 dpi colour) into
-#                                the current directory; --help lists the options
-#   ./zorvik.sh share [OPTION]...
-#                                build, register zorvik.dll and share the
-#                                simulated 7310 as an eSCL scanner on
-#                                http://127.0.0.1:8090/eSCL (Ctrl-C stops);
-#                                --help lists the options
-#   ./zorvik.sh dist             build, then assemble the package for host
-#                                developers in <build>/dist/zorvik (and .zip)
-#   ./zorvik.sh bench            build, then print the benchmark figures (not tests)
-#   ./zorvik.sh reliability      build, then run the stress tests at their long
-#                                size and collect their figures in
-#                                <build>/reliability-figures.txt
-#
-# ZORVIK_BUILD_DIR (default: build) and ZORVIK_BUILD_TYPE (default: Release)
-# choose the build tree.
+# `./zorvik.sh` alone lists the commands (usage() below).
 set -euo pipefail
+
+usage() {
+  cat <<'USAGE'
+Usage:
+  ./zorvik.sh build            build zorvik.dll, the toolkit and the tests
+  ./zorvik.sh test             build, then run the whole test suite under Wine
+  ./zorvik.sh setup            only install the packages
+  ./zorvik.sh scan [OPTION]... build, register zorvik.dll in the build's Wine
+                               prefix and scan a page from the simulated 7310
+                               with zorvik_scan (default 150 dpi colour) into
+                               the current directory; --help lists the options
+  ./zorvik.sh share [OPTION]...
+                               build, register zorvik.dll and share the
+                               simulated 7310 as an eSCL scanner on
+                               http://127.0.0.1:8090/eSCL (Ctrl-C stops);
+                               --help lists the options
+  ./zorvik.sh dist             build, then assemble the package for host
+                               developers in <build>/dist/zorvik (and .zip)
+  ./zorvik.sh bench            build, then print the benchmark figures (not tests)
+  ./zorvik.sh reliability      build, then run the stress tests at their long
+                               size and collect their figures in
+                               <build>/reliability-figures.txt
+
+ZORVIK_BUILD_DIR (default: build) and ZORVIK_BUILD_TYPE (default: Release)
+choose the build tree.
+USAGE
+}
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
@@ -149,7 +155,7 @@ case "${1:-}" in
     share "$@"
     ;;
   *)
-    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
+    usage
     exit 2
     ;;
 esac

@@ -7,6 +7,8 @@
 find_program(ZORVIK_WIDL NAMES ${ZORVIK_MINGW_TRIPLE}-widl widl REQUIRED)
 set(ZORVIK_WIDL_IDL_DIR /usr/include/wine/wine/windows CACHE PATH "Standard IDL files for widl")
 set(ZORVIK_WIDL_TLB_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH "stdole2.tlb location")
+zorvik_require_file(ZORVIK_WIDL_IDL_DIR unknwn.idl libwine-dev)
+zorvik_require_file(ZORVIK_WIDL_TLB_DIR stdole2.tlb wine64)
 
 function(zorvik_widl target idl)
   get_filename_component(idl "${idl}" ABSOLUTE)
