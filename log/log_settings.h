@@ -39,12 +39,9 @@ class CLogSettings {
   // True once a sink was created (and the module pinned for it).
   bool holds_sink() const { return sink_ != nullptr; }
 
-  uint32_t log_enabled() const { return log_enabled_; }
-  uint32_t log_filter() const { return log_filter_; }
   uint32_t log_destination() const { return log_destination_; }
   // The configured log file path; empty means the temporary directory's default.
   const char* log_file() const { return log_file_; }
-  const CLSID& class_id() const { return class_id_; }
 
  private:
   explicit CLogSettings(REFCLSID class_id);

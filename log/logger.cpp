@@ -55,7 +55,7 @@ std::ostringstream* CLogger::GetStream() {
   }
 }
 
-void CLogger::Write(std::ostringstream* stream, bool /*detached*/) {
+void CLogger::Write(std::ostringstream* stream) {
   if (stream == nullptr || !pending_) return;
   for (auto it = pending_->begin(); it != pending_->end(); ++it) {
     if (it->get() == stream) {

@@ -37,9 +37,8 @@ class CLogger {
   // Sends the stream's text, up to its terminating zero, as one unit to each
   // destination (file, debugger, sink), then frees the stream.  A null stream,
   // or one this logger does not hold (already written), is ignored, so a
-  // stream is never sent or freed twice; `detached` changes nothing and is
-  // kept for existing callers.
-  void Write(std::ostringstream* stream, bool detached = false);
+  // stream is never sent or freed twice.
+  void Write(std::ostringstream* stream);
 
   // One line, indented by the trace depth, written at once.
   void WriteLine(const char* text);

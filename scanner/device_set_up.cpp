@@ -93,7 +93,7 @@ HRESULT SetUpDevice(CScannerSession& session, const char* device_path, DWORD io_
                          static_cast<int>(GetLastError()));
       return Fail(error_code, kErrScannerNotFound);
     }
-    session.set_device(std::move(device), io_type);
+    session.set_device(std::move(device));
     log.WriteFormatted("I/O DevName is %s, DeviceType is %s", device_path,
                        io_type == kUsbDeviceType ? "USB" : "Parallel");
   }

@@ -49,11 +49,7 @@ class CScannerSession {
   void set_toolkit(std::unique_ptr<CToolkitInterface> toolkit) { toolkit_ = std::move(toolkit); }
   // The opened device file; null when the host gave no device name.
   HANDLE device_handle() const { return device_.get(); }
-  void set_device(UniqueHandle device, DWORD io_type) {
-    device_ = std::move(device);
-    device_io_type_ = io_type;
-  }
-  DWORD device_io_type() const { return device_io_type_; }
+  void set_device(UniqueHandle device) { device_ = std::move(device); }
 
   TOOLKIT_ABILITY& ability() { return ability_; }
   TOOLKIT_SCAN_PARAMETER& scan_parameters() { return scan_parameters_; }
@@ -105,7 +101,6 @@ class CScannerSession {
   uint8_t green_gamma_[kGammaTableSize] = {};
   uint8_t blue_gamma_[kGammaTableSize] = {};
   std::unique_ptr<CToolkitInterface> toolkit_;
-  DWORD device_io_type_ = 0;
   UniqueHandle device_;
   bool device_ended_ = false;
   char device_name_[kDeviceNameSize] = {};

@@ -57,9 +57,6 @@
   CALLED(SetIOHandle, (HANDLE device), (device))
 // clang-format on
 
-// Expands to NAME for either kind of entry, for lists that only need names.
-#define ZORVIK_TOOLKIT_ENTRY_NAME_ONLY(NAME, ...) NAME
-
 namespace zorvik {
 
 // The entry points by table position.
