@@ -5,10 +5,8 @@
 
 #include "proxy_stub.h"
 #include "runtime_at_unload.h"
-#include "this_module.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) zorvik::RecordThisModule(instance);
   // The proxy/stub half records the module handle its registration needs and
   // switches off the thread notifications.
   const BOOL result = ZorvikPS_DllMain(instance, reason, reserved);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "first_failure.h"
 #include "unique_resource.h"
 
 namespace zorvik {
@@ -24,11 +25,6 @@ HRESULT SetString(HKEY key, const wchar_t* name, const std::wstring& data) {
   const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
   return HRESULT_FROM_WIN32(
       RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes));
-}
-
-// Keeps the first failure of several steps that all run.
-void KeepFirstFailure(HRESULT* first, HRESULT result) {
-  if (SUCCEEDED(*first) && FAILED(result)) *first = result;
 }
 
 HRESULT RegisterKey(HKEY parent, const RegistryKeyEntry& entry);

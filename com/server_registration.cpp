@@ -4,9 +4,10 @@
 #include <string>
 
 #include "category_registration.h"
+#include "first_failure.h"
 #include "registrar.h"
 #include "registrar_resource.h"
-#include "this_module.h"
+#include "module_path.h"
 #include "type_library_registration.h"
 #include "zorvik.h"
 
@@ -30,9 +31,8 @@ HRESULT UnregisterServer(HMODULE module) {
   RegistrarScript script;
   HRESULT result = LoadRegistrarScript(module, path, &script);
   if (SUCCEEDED(result)) result = UnregisterScript(script);
-  if (SUCCEEDED(first_failure)) first_failure = result;
-  result = UnregisterTypeLibraryOf(path);
-  if (SUCCEEDED(first_failure)) first_failure = result;
+  KeepFirstFailure(&first_failure, result);
+  KeepFirstFailure(&first_failure, UnregisterTypeLibraryOf(path));
   return first_failure;
 }
 

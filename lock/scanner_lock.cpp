@@ -37,8 +37,7 @@ const char* LockTypeName(uint32_t lock_type) {
 // value (0) otherwise. An existing semaphore therefore shows as 0x800700b7.
 HRESULT TraceResultFromLastError() {
   const DWORD error = GetLastError();
-  return error > 0 ? static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu))
-                   : static_cast<HRESULT>(error);
+  return HRESULT_FROM_WIN32(error);
 }
 
 // The semaphore name is the device name after its last backslash.

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "log_bits.h"
+#include "this_module.h"
 #include "unique_resource.h"
 
 namespace zorvik {
@@ -15,9 +16,6 @@ namespace zorvik {
 namespace {
 
 constexpr char kSettingsKeyFormat[] = ZORVIK_LOG_SETTINGS_KEY_BASE "%s";
-
-// In-process server, in-process handler, local server and remote server.
-constexpr DWORD kAnyClassContext = 23;
 
 // All three are constant-initialised, so a logger constructed during another
 // object's static initialisation still finds them ready.
@@ -34,13 +32,6 @@ struct InstanceRelease {
     if (settings != nullptr && !settings->holds_sink()) delete settings;
   }
 } g_instance_release;
-
-// Keeps the module that holds this code loaded until the process ends.
-void PinThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                     reinterpret_cast<LPCWSTR>(&g_instance), &module);
-}
 
 // Reads a value of exactly the buffer's size or less; false leaves the
 // buffer untouched as far as the caller is concerned.
@@ -112,10 +103,9 @@ void CLogSettings::ReadRegistry() {
 
 void CLogSettings::CreateSink() {
   creating_thread_id_ = GetCurrentThreadId();
-  if (FAILED(CoCreateInstance(kLogSinkClassId, nullptr, kAnyClassContext, IID_PPV_ARGS(&sink_))))
-    return;
+  if (FAILED(CoCreateInstance(kLogSinkClassId, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&sink_)))) return;
   PinThisModule();
-  if (FAILED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, kAnyClassContext,
+  if (FAILED(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_ALL,
                               IID_PPV_ARGS(&interface_table_))))
     return;
   DWORD cookie = 0;

@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "module_path.h"
+#include "this_module.h"
 
 namespace zorvik {
 
@@ -17,16 +18,6 @@ namespace {
 std::wstring FolderOf(const std::wstring& file) {
   const size_t slash = file.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash + 1);
-}
-
-// The module that holds this code: the component DLL, or the program that
-// links the binding statically.
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
 }
 
 std::wstring SystemFolder() {
