@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "device_methods.h"
 #include "module_lock.h"
 #include "zorvik.h"
 #include "zorvik_object.h"
@@ -41,41 +42,11 @@ class CScanner final : public IScanner, public IButton, public ILog {
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
 
-  // IScanner (scanner_forwarding.cpp).
-  STDMETHODIMP OpenScannerSession(LPWSTR pszDevName, DWORD dwDevIOType, DWORD* phSession,
-                                  DWORD* pdwErrorCode) override;
-  STDMETHODIMP CloseScannerSession(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP LockScanner(DWORD hSession, WORD wLockType, DWORD dwTimeout,
-                           DWORD* pdwErrorCode) override;
-  STDMETHODIMP UnlockScanner(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP GetLampStatus(DWORD hSession, BYTE* pbLampOn, DWORD* pdwErrorCode) override;
-  STDMETHODIMP LampOn(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP LampOff(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP GetScannerCapabilities(DWORD hSession, SCANNER_CAPABILITIES* pScannerCapabilities,
-                                      DWORD* pdwErrorCode) override;
-  STDMETHODIMP GetBufferInfo(DWORD hSession, SCANNER_PARAMETERS* pScanParam,
-                             BUFFER_INFO* pBufferInfo, DWORD* pdwdErrorCode) override;
-  STDMETHODIMP InitializeScanner(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP ResetScanner(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP SetScannerParameters(DWORD hSession, SCANNER_PARAMETERS* pScanParam,
-                                    DWORD* pdwErrorCode) override;
-  STDMETHODIMP SetGammaTable(DWORD hSession, DWORD uSz, BYTE* pbyRed, BYTE* pbyGreen, BYTE* pbyBlue,
-                             DWORD* pdwErrorCode) override;
-  STDMETHODIMP StartScan(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP StopScan(DWORD hSession, DWORD* pdwErrorCode) override;
-  STDMETHODIMP ReadScan(DWORD hSession, BYTE* pbyBuffer, DWORD dwBytes,
-                        DWORD* pdwErrorCode) override;
-  STDMETHODIMP ReadScanEx(DWORD hSession, BYTE* pbyBuffer, DWORD dwBytes, DWORD* pdwBytesRead,
-                          DWORD* pdwErrorCode) override;
-
-  // IButton (button_forwarding.cpp).
-  STDMETHODIMP GetButtonCount(DWORD hSession, WORD* pwButtonCount, DWORD* pdwErrorCode) override;
-  STDMETHODIMP GetButtonState(DWORD hSession, BYTE byIndex, BYTE* pbyState,
-                              DWORD* pdwErrorCode) override;
-  STDMETHODIMP GetButtonStateEx(DWORD hSession, BYTE byCount, BYTE* pState,
-                                DWORD* pdwErrorCode) override;
-  STDMETHODIMP ResetButton(DWORD hSession, BYTE byIndex, DWORD* pdwErrorCode) override;
-  STDMETHODIMP ResetButtonsEx(DWORD hSession, DWORD* pdwErrorCode) override;
+  // IScanner and IButton, as device_methods.h lists them (device_forwarding.cpp).
+#define ZORVIK_DECLARE_METHOD(INTERFACE, NAME, PARAMETERS, ARGUMENTS, ERROR_CODE) \
+  STDMETHODIMP NAME PARAMETERS override;
+  ZORVIK_DEVICE_METHODS(ZORVIK_DECLARE_METHOD)
+#undef ZORVIK_DECLARE_METHOD
 
   // ILog (log_forwarding.cpp).
   STDMETHODIMP LogString(DWORD dwFunctionAttribute, LPWSTR pszString) override;
