@@ -6,7 +6,7 @@
 #include <new>
 
 #include "driver_error.h"
-#include "map_toolkit_status.h"
+#include "toolkit_failure_reason.h"
 #include "open_timing.h"
 #include "record_dump_logging.h"
 #include "record_dumps.h"

@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "call_trace.h"
-#include "map_toolkit_status.h"
+#include "toolkit_failure_reason.h"
 #include "scanner_session.h"
 
 namespace zorvik {

@@ -1,5 +1,5 @@
 // Asking the toolkit why a request failed.
-#include "map_toolkit_status.h"
+#include "toolkit_failure_reason.h"
 
 #include "driver_error.h"
 #include "toolkit_status_map.h"

@@ -3,7 +3,7 @@
 // never-called entry point out.
 #include "toolkit_exports.h"
 
-#include "device_call.h"
+#include "journaled_call.h"
 
 extern "C" int32_t WINAPI CheckPushButton(uint8_t* pressed) {
   using zorvik::sim::Device;

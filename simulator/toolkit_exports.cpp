@@ -3,7 +3,7 @@
 // SetIOHandle and ClearIOHandle also change the selection.
 #include "toolkit_exports.h"
 
-#include "device_call.h"
+#include "journaled_call.h"
 
 using zorvik::ToolkitEntry;
 using zorvik::sim::AsArgument;

@@ -119,7 +119,7 @@ using ValueHandler =
     std::function<void(RawOptions&, const std::wstring& name, const std::wstring& value)>;
 using FlagHandler = std::function<void(RawOptions&)>;
 
-struct OptionSpec {
+struct OptionRow {
   const wchar_t* long_name;  // without the leading "--"
   wchar_t short_name;        // 0: none
   ValueHandler with_value;   // set for options that take a value
@@ -130,8 +130,8 @@ uint16_t ParseResolution(const std::wstring& name, const std::wstring& value) {
   return static_cast<uint16_t>(ParseWhole(name, value, 1, 0xFFFF, L"dpi"));
 }
 
-const std::vector<OptionSpec>& OptionTable() {
-  static const std::vector<OptionSpec> table = {
+const std::vector<OptionRow>& OptionTable() {
+  static const std::vector<OptionRow> table = {
       {L"device-name", L'd',
        [](RawOptions& raw, const std::wstring&, const std::wstring& value) {
          raw.options.device = value;
@@ -256,16 +256,16 @@ const std::vector<OptionSpec>& OptionTable() {
   return table;
 }
 
-const OptionSpec* FindLong(const std::wstring& name) {
-  for (const OptionSpec& spec : OptionTable()) {
-    if (name == spec.long_name) return &spec;
+const OptionRow* FindLong(const std::wstring& name) {
+  for (const OptionRow& row : OptionTable()) {
+    if (name == row.long_name) return &row;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(wchar_t letter) {
-  for (const OptionSpec& spec : OptionTable()) {
-    if (spec.short_name != 0 && spec.short_name == letter) return &spec;
+const OptionRow* FindShort(wchar_t letter) {
+  for (const OptionRow& row : OptionTable()) {
+    if (row.short_name != 0 && row.short_name == letter) return &row;
   }
   return nullptr;
 }
@@ -291,30 +291,30 @@ void ReadArguments(std::span<const std::wstring> arguments, RawOptions& raw) {
     } else if (argument.starts_with(L"--") && argument.size() > 2) {
       const size_t equals = argument.find(L'=');
       const std::wstring name = argument.substr(0, equals);
-      const OptionSpec* spec = FindLong(name.substr(2));
-      if (spec == nullptr) throw OptionError{L"unknown option " + Quoted(name)};
-      if (spec->flag) {
+      const OptionRow* row = FindLong(name.substr(2));
+      if (row == nullptr) throw OptionError{L"unknown option " + Quoted(name)};
+      if (row->flag) {
         if (equals != std::wstring::npos) {
           throw OptionError{L"option " + name + L" takes no value"};
         }
-        spec->flag(raw);
+        row->flag(raw);
       } else {
         const std::wstring& value =
             equals != std::wstring::npos ? argument.substr(equals + 1) : next_value(name);
-        spec->with_value(raw, name, value);
+        row->with_value(raw, name, value);
       }
     } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] != L'-') {
       for (size_t at = 1; at < argument.size(); ++at) {
         const std::wstring name = std::wstring(L"-") + argument[at];
-        const OptionSpec* spec = FindShort(argument[at]);
-        if (spec == nullptr) throw OptionError{L"unknown option " + Quoted(name)};
-        if (spec->flag) {
-          spec->flag(raw);
+        const OptionRow* row = FindShort(argument[at]);
+        if (row == nullptr) throw OptionError{L"unknown option " + Quoted(name)};
+        if (row->flag) {
+          row->flag(raw);
           continue;
         }
         const std::wstring value =
             at + 1 < argument.size() ? argument.substr(at + 1) : next_value(name);
-        spec->with_value(raw, name, value);
+        row->with_value(raw, name, value);
         break;
       }
     } else {

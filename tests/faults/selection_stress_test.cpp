@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "../scanner/scan_request.h"
+#include "../scanner/scan_parameter_row.h"
 #include "../scanner/session_test_support.h"
 #include "driver_error.h"
 #include "open_timing.h"

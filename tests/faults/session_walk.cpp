@@ -1,7 +1,7 @@
 // The steps of a whole session and the walk through them.
 #include "session_walk.h"
 
-#include "../scanner/scan_request.h"
+#include "../scanner/scan_parameter_row.h"
 #include "driver_error.h"
 #include "scanner_lock.h"
 

@@ -1,7 +1,7 @@
 // The rows of the device-operation table.
 #include "device_operations_table.h"
 
-#include "scan_request.h"
+#include "scan_parameter_row.h"
 
 namespace zorvik::test {
 

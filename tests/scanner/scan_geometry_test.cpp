@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "scan_parameter_translation.h"
-#include "scan_request.h"
+#include "scan_parameter_row.h"
 
 namespace zorvik {
 namespace {
@@ -15,7 +15,7 @@ using test::kBw;
 using test::kColor;
 using test::kGrey;
 using test::kPixels;
-using test::ScanRequest;
+using test::ParameterRow;
 using test::ToParameters;
 
 constexpr uint32_t kSentinel = 0xDEADBEEF;
@@ -31,7 +31,7 @@ BUFFER_INFO SentinelBufferInfo() {
 
 struct GeometryCase {
   const char* label;
-  ScanRequest request;
+  ParameterRow request;
   uint32_t pixelWidth;
   uint32_t pixelHeight;
   uint32_t bytesPerLine;
@@ -93,7 +93,7 @@ TEST(ComputeScanGeometry, IgnoresPreviewGreyChannelScanMethodAndReservedWords) {
 
 struct RefusedCase {
   const char* label;
-  ScanRequest request;
+  ParameterRow request;
 };
 
 TEST(ComputeScanGeometry, RefusesWhatTheToolkitCannotScanAsMeasured) {

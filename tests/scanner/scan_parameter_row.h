@@ -14,7 +14,7 @@ constexpr uint32_t kGrey = kScanModeGreyscale;
 constexpr uint32_t kBw = kScanModeBw;
 constexpr uint32_t kPixels = kScanOptionPixelCoordinates;
 
-struct ScanRequest {
+struct ParameterRow {
   uint32_t mode;
   uint32_t options;
   uint8_t bits;
@@ -27,7 +27,7 @@ struct ScanRequest {
   uint16_t method = kScanMethodFlatbed;
 };
 
-inline SCANNER_PARAMETERS ToParameters(const ScanRequest& request) {
+inline SCANNER_PARAMETERS ToParameters(const ParameterRow& request) {
   SCANNER_PARAMETERS params{};
   params.dwLeft = request.left;
   params.dwTop = request.top;

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "expected_scan_record.h"
-#include "scan_request.h"
+#include "scan_parameter_row.h"
 
 namespace zorvik {
 namespace {
@@ -19,8 +19,8 @@ using test::kBw;
 using test::kColor;
 using test::kGrey;
 using test::kPixels;
+using test::ParameterRow;
 using test::ScanFields;
-using test::ScanRequest;
 using test::ToParameters;
 
 constexpr uint8_t kStaleByte = 0xA5;
@@ -38,7 +38,7 @@ TOOLKIT_SCAN_PARAMETER StaleRecord() {
 
 struct TranslationCase {
   const char* label;
-  ScanRequest request;
+  ParameterRow request;
   const char* modelName;
   ScanFields expected;
 };
@@ -206,7 +206,7 @@ TEST(TranslateScanParameters, SendsBothTransparencyMethodsAsOne) {
 TEST(TranslateScanParameters, ARefusedRequestStopsWhereItIsRefused) {
   struct RefusalCase {
     const char* label;
-    ScanRequest request;
+    ParameterRow request;
     uint16_t left, top, width, length;
     bool pixelFormatWritten;
   };

@@ -8,7 +8,7 @@
 #include "device_test_support.h"
 #include "driver_error.h"
 #include "expected_scan_record.h"
-#include "scan_request.h"
+#include "scan_parameter_row.h"
 
 namespace zorvik::test {
 namespace {
@@ -38,7 +38,7 @@ TEST_F(ScanParametersMethodTest, BothOperationsShareOneGeometry) {
   const DWORD handle = OpenLocked();
   const struct {
     const char* case_name;
-    ScanRequest request;
+    ParameterRow request;
     DWORD pixels, lines, bytes_per_line;
   } cases[] = {
       {"colour 8-bit letter", {kColor, 0, 8, 300, 300, 0, 0, 2550, 3300}, 2550, 3300, 7650},
@@ -71,7 +71,7 @@ TEST_F(ScanParametersMethodTest, RecordsTheToolkitCannotScanAreRefusedByBoth) {
   const DWORD handle = OpenLocked();
   const struct {
     const char* case_name;
-    ScanRequest request;
+    ParameterRow request;
     DWORD buffer_info_error;
   } cases[] = {
       {"no scan mode", {0, 0, 8, 300, 300, 0, 0, 300, 300}, kErrInvalidParameter},
@@ -124,7 +124,7 @@ TEST_F(ScanParametersMethodTest, TheToolkitReceivesTheTranslatedRecord) {
   const struct {
     const char* case_name;
     const char* description;
-    ScanRequest request;
+    ParameterRow request;
     ScanFields expected;
   } cases[] = {
       {"colour 8-bit on the 7310",

@@ -8,7 +8,7 @@
 
 #include "device_test_support.h"
 #include "driver_error.h"
-#include "scan_request.h"
+#include "scan_parameter_row.h"
 #include "simulated_scanner.h"
 
 namespace zorvik::test {
@@ -26,7 +26,7 @@ class ScanTransferTest : public DeviceOperationTest {
   }
 
   // Sets `request`, starts the scan and returns the geometry the host was told.
-  BUFFER_INFO Start(DWORD handle, const ScanRequest& request) {
+  BUFFER_INFO Start(DWORD handle, const ParameterRow& request) {
     SCANNER_PARAMETERS params = ToParameters(request);
     BUFFER_INFO info{};
     DWORD error = 0xDEADBEEF;
@@ -67,7 +67,7 @@ TEST_F(ScanTransferTest, AWholeScanDeliversTheChartOfItsWindow) {
   // top (1/300 inch), pixels, lines, resolutions, invert.
   const struct {
     const char* case_name;
-    ScanRequest request;
+    ParameterRow request;
     TOOLKIT_SCAN_PARAMETER scanned;
     Gamma gamma;
     size_t chunk;
