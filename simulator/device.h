@@ -26,7 +26,8 @@ class Device {
   const DeviceDescription& description() const { return description_; }
 
   // Selection, driver and scanner start-up.
-  int32_t SetIOHandle() { return Answer(ToolkitEntry::SetIOHandle); }
+  // The registry has already chosen this device by the handle.
+  int32_t SetIOHandle(const void* /*handle*/) { return Answer(ToolkitEntry::SetIOHandle); }
   int32_t ClearIOHandle() { return Answer(ToolkitEntry::ClearIOHandle); }
   int32_t InitializeDriver() { return Answer(ToolkitEntry::InitializeDriver); }
   int32_t TerminateDriver() { return Answer(ToolkitEntry::TerminateDriver); }

@@ -1,145 +1,84 @@
-// The simulated toolkit's entry points (all but CheckPushButton, which lives
-// in its own file): each runs on the selected device and is journaled.
-// SetIOHandle and ClearIOHandle also change the selection.
-#include "toolkit_exports.h"
+// The simulated toolkit's 31 entry points, expanded from the toolkit's one
+// list of entry points. Each runs on the device the calling thread selected,
+// under that device's lock, and is journaled with its arguments and any
+// record handed in. They are exported by name through the module-definition
+// file that CMakeLists.txt makes from the same list, so that a test build can
+// leave one out.
+#include <windows.h>
+
+#include <cstdint>
+#include <tuple>
 
 #include "journaled_call.h"
+#include "toolkit_entry_points.h"
 
-using zorvik::ToolkitEntry;
-using zorvik::sim::AsArgument;
-using zorvik::sim::CallOnDevice;
-using zorvik::sim::CallSelectedDevice;
-using zorvik::sim::Device;
-using zorvik::sim::DeviceForRequest;
-using zorvik::sim::DeviceRegistry;
-using zorvik::sim::HandedIn;
+namespace zorvik::sim {
+namespace {
 
-// Entry points without arguments.
-#define ZORVIK_SIM_PLAIN_EXPORT(name)                                        \
-  extern "C" int32_t WINAPI name() {                                         \
-    return CallSelectedDevice(ToolkitEntry::name, {}, {},                    \
-                              [](Device& device) { return device.name(); }); \
+// The journal records pointers by address and numbers by value.
+inline uint64_t JournalValue(const void* pointer) { return AsArgument(pointer); }
+inline uint64_t JournalValue(uint64_t value) { return value; }
+
+// The record an entry hands in, kept in the journal beside its arguments.
+template <ToolkitEntry kEntry, typename... Arguments>
+HandedIn HandedInBy([[maybe_unused]] const DeviceSlot& slot,
+                    [[maybe_unused]] Arguments... arguments) {
+  if constexpr (kEntry == ToolkitEntry::SetIOHandle) {
+    // What the selected device's description held that was not understood.
+    return {slot.problems.data(), slot.problems.size()};
+  } else if constexpr (kEntry == ToolkitEntry::SetScanParameter) {
+    const auto [parameter] = std::tuple(arguments...);
+    return {parameter, parameter ? sizeof(*parameter) : 0};
+  } else if constexpr (kEntry == ToolkitEntry::SetGammaTable) {
+    // At most one 256-entry table, and never more than the caller says the
+    // table has.
+    const auto [table, channel, entries] = std::tuple(arguments...);
+    return {table, table ? (entries < 256 ? entries : size_t{256}) : 0};
+  } else {
+    return {};
   }
-
-ZORVIK_SIM_PLAIN_EXPORT(InitializeScanner)
-ZORVIK_SIM_PLAIN_EXPORT(StartScan)
-ZORVIK_SIM_PLAIN_EXPORT(StopScan)
-ZORVIK_SIM_PLAIN_EXPORT(DoCalibration)
-ZORVIK_SIM_PLAIN_EXPORT(ChooseScanner)
-ZORVIK_SIM_PLAIN_EXPORT(InitializeDriver)
-ZORVIK_SIM_PLAIN_EXPORT(TerminateDriver)
-ZORVIK_SIM_PLAIN_EXPORT(SlowDownScanSpeed)
-ZORVIK_SIM_PLAIN_EXPORT(SpeedUpScanSpeed)
-ZORVIK_SIM_PLAIN_EXPORT(LampOn)
-ZORVIK_SIM_PLAIN_EXPORT(LampOff)
-ZORVIK_SIM_PLAIN_EXPORT(ResetPushButton)
-#undef ZORVIK_SIM_PLAIN_EXPORT
-
-extern "C" int32_t WINAPI SetIOHandle(HANDLE device) {
-  const auto slot = DeviceRegistry::Instance().Select(device);
-  return CallOnDevice(slot, ToolkitEntry::SetIOHandle, {AsArgument(device)},
-                      HandedIn{slot->problems.data(), slot->problems.size()},
-                      [](Device& selected) { return selected.SetIOHandle(); });
 }
 
-extern "C" int32_t WINAPI ClearIOHandle() {
-  const auto slot = DeviceForRequest(ToolkitEntry::ClearIOHandle);
-  const int32_t result = CallOnDevice(slot, ToolkitEntry::ClearIOHandle, {}, {},
-                                      [](Device& device) { return device.ClearIOHandle(); });
-  // The device is let go even when the call is scripted to fail: its
-  // handle is about to be closed.
-  DeviceRegistry::Instance().Forget(slot);
-  return result;
+// One request for `kEntry`, made by calling the object with the entry's
+// arguments. SetIOHandle selects the device it names first; ClearIOHandle
+// lets its device go afterwards, even when the call is scripted to fail,
+// since its handle is about to be closed.
+template <ToolkitEntry kEntry, typename Operation>
+struct JournaledRequest {
+  Operation operation;
+
+  template <typename... Arguments>
+  int32_t operator()(Arguments... arguments) const {
+    std::shared_ptr<DeviceSlot> slot;
+    if constexpr (kEntry == ToolkitEntry::SetIOHandle) {
+      slot = DeviceRegistry::Instance().Select(arguments...);
+    } else {
+      slot = DeviceForRequest(kEntry);
+    }
+    const int32_t result = CallOnDevice(slot, kEntry, {JournalValue(arguments)...},
+                                        HandedInBy<kEntry>(*slot, arguments...), operation);
+    if constexpr (kEntry == ToolkitEntry::ClearIOHandle) DeviceRegistry::Instance().Forget(slot);
+    return result;
+  }
+};
+
+template <ToolkitEntry kEntry, typename Operation>
+JournaledRequest<kEntry, Operation> Journaled(Operation operation) {
+  return {operation};
 }
 
-extern "C" int32_t WINAPI ResetScanner(uint8_t* scratch) {
-  return CallSelectedDevice(ToolkitEntry::ResetScanner, {AsArgument(scratch)}, {},
-                            [&](Device& device) { return device.ResetScanner(scratch); });
-}
+}  // namespace
+}  // namespace zorvik::sim
 
-extern "C" int32_t WINAPI GetScannerAbility(TOOLKIT_ABILITY* ability) {
-  return CallSelectedDevice(ToolkitEntry::GetScannerAbility, {AsArgument(ability)}, {},
-                            [&](Device& device) { return device.GetScannerAbility(ability); });
-}
+using zorvik::TOOLKIT_ABILITY;
+using zorvik::TOOLKIT_BUTTON_EVENT;
+using zorvik::TOOLKIT_BUTTON_INFO;
+using zorvik::TOOLKIT_SCAN_PARAMETER;
 
-extern "C" int32_t WINAPI GetScannerAbilityEx(TOOLKIT_ABILITY* ability) {
-  return CallSelectedDevice(ToolkitEntry::GetScannerAbilityEx, {AsArgument(ability)}, {},
-                            [&](Device& device) { return device.GetScannerAbilityEx(ability); });
-}
-
-extern "C" int32_t WINAPI SetScanParameter(const TOOLKIT_SCAN_PARAMETER* parameter) {
-  return CallSelectedDevice(ToolkitEntry::SetScanParameter, {AsArgument(parameter)},
-                            HandedIn{parameter, parameter ? sizeof(*parameter) : 0},
-                            [&](Device& device) { return device.SetScanParameter(parameter); });
-}
-
-extern "C" int32_t WINAPI ReadScan(uint8_t* status, uint8_t* buffer, uint32_t bytes) {
-  return CallSelectedDevice(ToolkitEntry::ReadScan, {AsArgument(status), AsArgument(buffer), bytes},
-                            {},
-                            [&](Device& device) { return device.ReadScan(status, buffer, bytes); });
-}
-
-extern "C" int32_t WINAPI SetGammaTable(const uint8_t* table, uint8_t channel, uint16_t entries) {
-  // The journal keeps at most one 256-entry table, and never more than the
-  // caller says the table has.
-  const size_t kept = table ? (entries < 256 ? entries : 256) : 0;
-  return CallSelectedDevice(
-      ToolkitEntry::SetGammaTable, {AsArgument(table), channel, entries}, HandedIn{table, kept},
-      [&](Device& device) { return device.SetGammaTable(table, channel, entries); });
-}
-
-extern "C" int32_t WINAPI GetEOPStatus(uint8_t* end_of_page) {
-  return CallSelectedDevice(ToolkitEntry::GetEOPStatus, {AsArgument(end_of_page)}, {},
-                            [&](Device& device) { return device.GetEOPStatus(end_of_page); });
-}
-
-extern "C" int32_t WINAPI GetEOPStatusEx(uint8_t* end_of_page, uint32_t* bytes_left) {
-  return CallSelectedDevice(
-      ToolkitEntry::GetEOPStatusEx, {AsArgument(end_of_page), AsArgument(bytes_left)}, {},
-      [&](Device& device) { return device.GetEOPStatusEx(end_of_page, bytes_left); });
-}
-
-extern "C" int32_t WINAPI SetSpeedMode(uint8_t mode) {
-  return CallSelectedDevice(ToolkitEntry::SetSpeedMode, {mode}, {},
-                            [&](Device& device) { return device.SetSpeedMode(mode); });
-}
-
-extern "C" int32_t WINAPI GetScannerStatus(uint8_t* status1, uint8_t* status2, uint8_t* status3,
-                                           uint8_t* error_status) {
-  return CallSelectedDevice(
-      ToolkitEntry::GetScannerStatus,
-      {AsArgument(status1), AsArgument(status2), AsArgument(status3), AsArgument(error_status)}, {},
-      [&](Device& device) {
-        return device.GetScannerStatus(status1, status2, status3, error_status);
-      });
-}
-
-extern "C" int32_t WINAPI GetScannerStatusEx(uint8_t* status) {
-  return CallSelectedDevice(ToolkitEntry::GetScannerStatusEx, {AsArgument(status)}, {},
-                            [&](Device& device) { return device.GetScannerStatusEx(status); });
-}
-
-extern "C" int32_t WINAPI SetPrintPortMode(uint8_t mode) {
-  return CallSelectedDevice(ToolkitEntry::SetPrintPortMode, {mode}, {},
-                            [&](Device& device) { return device.SetPrintPortMode(mode); });
-}
-
-extern "C" int32_t WINAPI GetLightStatus(uint8_t* lamp_on) {
-  return CallSelectedDevice(ToolkitEntry::GetLightStatus, {AsArgument(lamp_on)}, {},
-                            [&](Device& device) { return device.GetLightStatus(lamp_on); });
-}
-
-extern "C" int32_t WINAPI FlatbedTransLightSwitch(uint8_t on) {
-  return CallSelectedDevice(ToolkitEntry::FlatbedTransLightSwitch, {on}, {},
-                            [&](Device& device) { return device.FlatbedTransLightSwitch(on); });
-}
-
-extern "C" int32_t WINAPI ReadPushButton(TOOLKIT_BUTTON_EVENT* event) {
-  return CallSelectedDevice(ToolkitEntry::ReadPushButton, {AsArgument(event)}, {},
-                            [&](Device& device) { return device.ReadPushButton(event); });
-}
-
-extern "C" int32_t WINAPI InitialButton(TOOLKIT_BUTTON_INFO* info) {
-  return CallSelectedDevice(ToolkitEntry::InitialButton, {AsArgument(info)}, {},
-                            [&](Device& device) { return device.InitialButton(info); });
-}
+#define ZORVIK_SIM_DEFINE_EXPORT(NAME, PARAMETERS, ARGUMENTS)                                \
+  extern "C" int32_t WINAPI NAME PARAMETERS {                                                \
+    return zorvik::sim::Journaled<zorvik::ToolkitEntry::NAME>(                               \
+        [&](zorvik::sim::Device& simulated) { return simulated.NAME ARGUMENTS; }) ARGUMENTS; \
+  }
+ZORVIK_TOOLKIT_ENTRY_POINTS(ZORVIK_SIM_DEFINE_EXPORT, ZORVIK_SIM_DEFINE_EXPORT)
+#undef ZORVIK_SIM_DEFINE_EXPORT

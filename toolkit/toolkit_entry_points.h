@@ -4,10 +4,11 @@
 // drift apart.
 //
 // ZORVIK_TOOLKIT_ENTRY_POINTS(CALLED, UNCALLED) expands
-//   CALLED(name, (parameters), (arguments))  for an entry point the component
-//                                             calls through a thin call;
-//   UNCALLED(name, (parameters))             for one it only resolves (it
-//                                             must still be present).
+//   CALLED(name, (parameters), (arguments))    for an entry point the
+//                                               component calls through a
+//                                               thin call;
+//   UNCALLED(name, (parameters), (arguments))  for one it only resolves (it
+//                                               must still be present).
 // Every entry point uses WINAPI and returns a 32-bit integer, 0 meaning
 // failure. Expanding the parameter lists needs <windows.h> (HANDLE) and
 // toolkit_records.h.
@@ -22,36 +23,37 @@
 #define ZORVIK_TOOLKIT_ENTRY_POINTS(CALLED, UNCALLED)                                        \
   CALLED(InitializeScanner, (), ())                                                        \
   CALLED(ResetScanner, (uint8_t* scratch), (scratch))                                      \
-  UNCALLED(GetScannerAbility, (TOOLKIT_ABILITY* ability))                                  \
+  UNCALLED(GetScannerAbility, (TOOLKIT_ABILITY* ability), (ability))                       \
   CALLED(SetScanParameter, (const TOOLKIT_SCAN_PARAMETER* parameter), (parameter))         \
   CALLED(StartScan, (), ())                                                                \
   CALLED(ReadScan, (uint8_t* status, uint8_t* buffer, uint32_t bytes),                     \
          (status, buffer, bytes))                                                          \
   CALLED(StopScan, (), ())                                                                 \
-  UNCALLED(DoCalibration, ())                                                              \
+  UNCALLED(DoCalibration, (), ())                                                          \
   CALLED(SetGammaTable, (const uint8_t* table, uint8_t channel, uint16_t entries),         \
          (table, channel, entries))                                                        \
-  UNCALLED(ChooseScanner, ())                                                              \
+  UNCALLED(ChooseScanner, (), ())                                                          \
   CALLED(InitializeDriver, (), ())                                                         \
-  UNCALLED(TerminateDriver, ())                                                            \
-  UNCALLED(GetEOPStatus, (uint8_t* end_of_page))                                           \
-  UNCALLED(SlowDownScanSpeed, ())                                                          \
-  UNCALLED(SpeedUpScanSpeed, ())                                                           \
-  UNCALLED(SetSpeedMode, (uint8_t mode))                                                   \
+  UNCALLED(TerminateDriver, (), ())                                                        \
+  UNCALLED(GetEOPStatus, (uint8_t* end_of_page), (end_of_page))                            \
+  UNCALLED(SlowDownScanSpeed, (), ())                                                      \
+  UNCALLED(SpeedUpScanSpeed, (), ())                                                       \
+  UNCALLED(SetSpeedMode, (uint8_t mode), (mode))                                           \
   CALLED(GetScannerStatus,                                                                 \
          (uint8_t* status1, uint8_t* status2, uint8_t* status3, uint8_t* error_status),    \
          (status1, status2, status3, error_status))                                        \
-  UNCALLED(SetPrintPortMode, (uint8_t mode))                                               \
+  UNCALLED(SetPrintPortMode, (uint8_t mode), (mode))                                       \
   CALLED(LampOn, (), ())                                                                   \
   CALLED(LampOff, (), ())                                                                  \
   CALLED(GetLightStatus, (uint8_t* lamp_on), (lamp_on))                                    \
   CALLED(GetScannerAbilityEx, (TOOLKIT_ABILITY* ability), (ability))                       \
-  UNCALLED(GetEOPStatusEx, (uint8_t* end_of_page, uint32_t* bytes_left))                   \
-  UNCALLED(FlatbedTransLightSwitch, (uint8_t on))                                          \
-  UNCALLED(GetScannerStatusEx, (uint8_t* status))                                          \
+  UNCALLED(GetEOPStatusEx, (uint8_t* end_of_page, uint32_t* bytes_left),                   \
+           (end_of_page, bytes_left))                                                      \
+  UNCALLED(FlatbedTransLightSwitch, (uint8_t on), (on))                                    \
+  UNCALLED(GetScannerStatusEx, (uint8_t* status), (status))                                \
   CALLED(ResetPushButton, (), ())                                                          \
   CALLED(ReadPushButton, (TOOLKIT_BUTTON_EVENT* event), (event))                           \
-  UNCALLED(CheckPushButton, (uint8_t* pressed))                                            \
+  UNCALLED(CheckPushButton, (uint8_t* pressed), (pressed))                                 \
   CALLED(InitialButton, (TOOLKIT_BUTTON_INFO* info), (info))                               \
   CALLED(ClearIOHandle, (), ())                                                            \
   CALLED(SetIOHandle, (HANDLE device), (device))

@@ -48,7 +48,7 @@ int CToolkitInterface::Resolve(HMODULE library) {
     if (!valid_) return 0;                                      \
     return entries_.name arguments;                             \
   }
-#define ZORVIK_TOOLKIT_NO_CALL(name, parameters)
+#define ZORVIK_TOOLKIT_NO_CALL(name, parameters, arguments)
 ZORVIK_TOOLKIT_ENTRY_POINTS(ZORVIK_TOOLKIT_DEFINE_CALL, ZORVIK_TOOLKIT_NO_CALL)
 #undef ZORVIK_TOOLKIT_DEFINE_CALL
 #undef ZORVIK_TOOLKIT_NO_CALL

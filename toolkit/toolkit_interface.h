@@ -46,7 +46,7 @@ class CToolkitInterface {
   // 0 at once when the binding is invalid, otherwise the entry point's result
   // unchanged.
 #define ZORVIK_TOOLKIT_DECLARE_CALL(name, parameters, arguments) int32_t name parameters;
-#define ZORVIK_TOOLKIT_NO_CALL(name, parameters)
+#define ZORVIK_TOOLKIT_NO_CALL(name, parameters, arguments)
   ZORVIK_TOOLKIT_ENTRY_POINTS(ZORVIK_TOOLKIT_DECLARE_CALL, ZORVIK_TOOLKIT_NO_CALL)
 #undef ZORVIK_TOOLKIT_DECLARE_CALL
 #undef ZORVIK_TOOLKIT_NO_CALL
