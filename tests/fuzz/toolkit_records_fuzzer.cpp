@@ -1,7 +1,9 @@
 // Fuzzes what the component makes of the toolkit's answers: the capability
 // record built from an arbitrary ability record, the ability and capability
 // dumps, the model name read from the ability record, the driver error code
-// of an error status and the name of any error code. Input: a
+// of an error status and the name of any error code. It checks properties
+// that hold for every input (no fault, every byte written, values carried
+// through); the tables themselves are stated once, in the unit tests. Input: a
 // TOOLKIT_ABILITY, a SCANNER_CAPABILITIES, an error status byte and an error
 // code.
 #include <algorithm>
@@ -21,65 +23,26 @@ using namespace zorvik;
 
 namespace {
 
-// The capability record every session reports: the model's constants and
-// five limits of the ability record, every other byte zero.
-SCANNER_CAPABILITIES ExpectedCapabilities(const TOOLKIT_ABILITY& ability) {
-  SCANNER_CAPABILITIES c;
-  std::memset(&c, 0, sizeof c);
-  std::memcpy(c.byModelNumber, "7310", 5);
-  c.wLampWarmupTime = 30;
-  c.wOpticalResolution = ability.OpticalRes;
-  c.wMaximumXResolution = ability.MaxColorXRes;
-  c.wMaximumYResolution = ability.MaxColorYRes;
-  c.wMinimumResolution = 75;
-  c.dwMaximumWidth = ability.FlatbedMaxWidth;
-  c.dwMinimumWidth = 10;
-  c.dwMaximumHeight = ability.FlatbedMaxLength;
-  c.dwMinimumHeight = 20;
-  c.wRawPixelOrder = 2;
-  c.wPixelPacking = 1;
-  c.dwScanModesSupported = 3;
-  c.dwScanOptionsSupported = 2;
-  c.wGreyChannelsSupported = 7;
-  c.wGammaTableSize = 256;
-  c.byColorBitsPerChannel[0] = c.byGreyBitsPerChannel[0] = 8;
-  c.byColorBitsPerChannel[1] = c.byGreyBitsPerChannel[1] = 16;
-  return c;
+// The capability record made from `ability` over a record holding `fill`
+// in every byte, so that a byte the filling leaves alone shows.
+SCANNER_CAPABILITIES CapabilitiesOver(const TOOLKIT_ABILITY& ability, uint8_t fill) {
+  SCANNER_CAPABILITIES caps;
+  std::memset(&caps, fill, sizeof caps);
+  FillScannerCapabilities(ability, caps);
+  return caps;
 }
 
-uint32_t ExpectedDriverError(uint8_t status) {
-  switch (status) {
-    case 0:
-      return 0;
-    case 1:
-    case 2:
-      return 3;
-    case 3:
-    case 8:
-    case 123:
-    case 150:
-    case 152:
-    case 154:
-    case 155:
-    case 156:
-    case 157:
-    case 158:
-    case 159:
-    case 163:
-    case 164:
-    case 174:
-      return 12;
-    case 7:
-      return 7;
-    case 176:
-    case 177:
-    case 179:
-      return 11;
-    case 178:
-      return 6;
-    default:
-      return 2;
-  }
+// The ability record with only the five values the capability record takes
+// from it; every other byte zero.
+TOOLKIT_ABILITY LimitsOnly(const TOOLKIT_ABILITY& ability) {
+  TOOLKIT_ABILITY limits;
+  std::memset(&limits, 0, sizeof limits);
+  limits.OpticalRes = ability.OpticalRes;
+  limits.MaxColorXRes = ability.MaxColorXRes;
+  limits.MaxColorYRes = ability.MaxColorYRes;
+  limits.FlatbedMaxWidth = ability.FlatbedMaxWidth;
+  limits.FlatbedMaxLength = ability.FlatbedMaxLength;
+  return limits;
 }
 
 // A fixed-size text field up to its first zero byte.
@@ -106,11 +69,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t status = input.Take<uint8_t>();
   const uint32_t code = input.Take<uint32_t>();
 
-  SCANNER_CAPABILITIES caps;
-  std::memset(&caps, 0xA5, sizeof caps);
-  FillScannerCapabilities(ability, caps);
-  const SCANNER_CAPABILITIES expected = ExpectedCapabilities(ability);
-  fuzz::Require(std::memcmp(&caps, &expected, sizeof caps) == 0, "capability record");
+  // Every byte is written, the five limits are carried over as the ability
+  // record gives them, and nothing else of the ability record matters. The
+  // constants themselves are the unit tests' to state.
+  const SCANNER_CAPABILITIES caps = CapabilitiesOver(ability, 0xA5);
+  const SCANNER_CAPABILITIES over_other_fill = CapabilitiesOver(ability, 0x5A);
+  fuzz::Require(std::memcmp(&caps, &over_other_fill, sizeof caps) == 0,
+                "capability record writes every byte");
+  fuzz::Require(caps.wOpticalResolution == ability.OpticalRes &&
+                    caps.wMaximumXResolution == ability.MaxColorXRes &&
+                    caps.wMaximumYResolution == ability.MaxColorYRes &&
+                    caps.dwMaximumWidth == ability.FlatbedMaxWidth &&
+                    caps.dwMaximumHeight == ability.FlatbedMaxLength,
+                "capability record carries the ability's limits");
+  const SCANNER_CAPABILITIES from_limits = CapabilitiesOver(LimitsOnly(ability), 0xA5);
+  fuzz::Require(std::memcmp(&caps, &from_limits, sizeof caps) == 0,
+                "capability record depends on the five limits alone");
 
   const std::string_view model = ToolkitModelName(ability);
   fuzz::Require(model == FieldText(ability.ModelName), "model name", std::string(model));
@@ -154,7 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "capabilities dump ends with the grey depths and no newline");
   }
 
-  fuzz::Require(DriverErrorFromToolkitStatus(status) == ExpectedDriverError(status), "status map",
+  // Which status gives which code is the unit tests' to state; any status
+  // gives an assigned code with a name.
+  const DriverError mapped = DriverErrorFromToolkitStatus(status);
+  fuzz::Require(std::string(DriverErrorName(mapped)) != "no definition", "status map",
                 std::to_string(status));
   const bool assigned = code <= 16 || (code >= 100 && code <= 102);
   const char* name = DriverErrorName(code);

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "scan_rules.h"
+
 namespace zorvik::test {
 
 TOOLKIT_SCAN_PARAMETER ExpectedRecord(const ScanFields& fields,
@@ -20,21 +22,11 @@ TOOLKIT_SCAN_PARAMETER ExpectedRecord(const ScanFields& fields,
   record.ScanMethod = fields.scanMethod;
   record.BitsPerPixel = fields.bitsPerPixel;
   record.ScanSpeed = fields.scanSpeed;
-  record.Contrast = 0;
-  record.Brightness = 0;
-  record.HTPatternNo = 1;
-  record.Highlight = 255;
-  record.Shadow = 0;
-  record.ColorFilter = 0;
   record.Invert = fields.invert;
-  record.ReadStatus = 0;
   record.ExtendedScanParameter = fields.extended;
-  record.RedExposure = 0;
-  record.GreenExposure = 0;
-  record.BlueExposure = 0;
   record.XRes = fields.xRes;
   record.YRes = fields.yRes;
-  record.Reserved36 = 0;
+  rules::SetFixedFields(record);
   return record;
 }
 

@@ -1,7 +1,7 @@
-// The scan-geometry and toolkit-record rules stated a second time, from the
-// rules as documented for hosts and not from the component's code, so that a
-// randomized run and the fuzzers can check every record the component
-// accepts or refuses against an answer reached independently.
+// The scan-geometry and toolkit-record rules, stated from the rules as
+// documented for hosts and not from the component's code, so that the unit
+// tests, a randomized run and the fuzzers check every record the component
+// accepts or refuses against one answer reached independently.
 //
 // Pure C++ on the three interface records and the toolkit records: builds
 // for Windows and natively.
@@ -53,6 +53,21 @@ inline Position PositionOf(uint32_t value, uint16_t dpi, bool pixels) {
   const bool exact = value <= (1u << 24);
   const uint64_t whole = static_cast<uint64_t>(truncated);
   return {static_cast<uint16_t>(whole & 0xFFFF), whole <= kSixteenBits, exact};
+}
+
+// The fields every translated record holds whatever the request: no contrast,
+// brightness, colour filter or exposure change, halftone pattern 1, the full
+// highlight-to-shadow range, and the reserved byte and read status cleared.
+inline void SetFixedFields(TOOLKIT_SCAN_PARAMETER& r) {
+  r.Contrast = 0;
+  r.Brightness = 0;
+  r.HTPatternNo = 1;
+  r.Highlight = 255;
+  r.Shadow = 0;
+  r.ColorFilter = 0;
+  r.ReadStatus = 0;
+  r.RedExposure = r.GreenExposure = r.BlueExposure = 0;
+  r.Reserved36 = 0;
 }
 
 inline uint64_t CeilDiv(uint64_t a, uint64_t b) { return a / b + (a % b != 0 ? 1 : 0); }
@@ -124,17 +139,9 @@ inline ExpectedScan Expect(const SCANNER_PARAMETERS& p, bool vistrel,
   r.ScanSpeed = vistrel ? 1 : 0;
   if (p.byBitsPerChannel <= 8) r.ExtendedScanParameter = vistrel ? 0x9000 : 0x9800;
   if (p.byBitsPerChannel == 16) r.ExtendedScanParameter = vistrel ? 0xB000 : 0xB800;
-  r.RedExposure = r.GreenExposure = r.BlueExposure = 0;
   r.XRes = p.wXResolution;
   r.YRes = p.wYResolution;
-  r.Reserved36 = 0;
-  r.Contrast = 0;
-  r.Brightness = 0;
-  r.HTPatternNo = 1;
-  r.Highlight = 255;
-  r.Shadow = 0;
-  r.ColorFilter = 0;
-  r.ReadStatus = 0;
+  SetFixedFields(r);
   return e;
 }
 
