@@ -18,6 +18,7 @@
 #include "zorvik.h"
 #include "zorvik_module.h"
 #include "zorvik_module_test.h"
+#include "test_text.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -27,6 +28,7 @@ namespace {
 using test::ClassesKeyExists;
 using test::ClassesString;
 using test::GuidText;
+using test::Narrow;
 
 const std::wstring kClassKey = L"CLSID\\{F7E24288-B19F-4614-BFCC-15269A94ADF6}";
 const std::wstring kLibraryId = L"{020692CC-3D07-4E08-BD53-2E11B75480B3}";
@@ -65,8 +67,6 @@ std::vector<ExpectedValue> ExpectedValues(const std::wstring& module_path) {
   }
   return values;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void ExpectRegistered(const std::wstring& module_path) {
   for (const ExpectedValue& expected : ExpectedValues(module_path)) {

@@ -17,6 +17,7 @@
 #include "scanner_lock.h"
 #include "stress_size.h"
 #include "unique_resource.h"
+#include "test_text.h"
 
 namespace zorvik {
 namespace {
@@ -24,6 +25,7 @@ namespace {
 using test::ChildProcess;
 using test::ReportFigure;
 using test::StressCount;
+using test::Widen;
 
 constexpr DWORD kPatience = 10000;
 // The waiter's time-out after a kill, and what the takeover may add to it.
@@ -66,8 +68,6 @@ std::string RunName(const char* tag) {
   return std::string("zorvik-lock-stress-") + tag + "-" + std::to_string(GetCurrentProcessId()) +
          "-" + std::to_string(++counter);
 }
-
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // "a|b|c" into its parts.
 std::vector<std::string> Split(const std::wstring& argument) {

@@ -67,12 +67,6 @@ std::string UniqueDeviceName(const char* tag) {
          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
 }
 
-std::string Hex(DWORD value) {
-  char text[16];
-  snprintf(text, sizeof(text), "%lx", static_cast<unsigned long>(value));
-  return text;
-}
-
 std::wstring EventName(const std::wstring& device, const wchar_t* what) {
   return L"zorvik-lock-test-" + device.substr(device.find_last_of(L'\\') + 1) + what;
 }

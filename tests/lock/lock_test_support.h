@@ -9,7 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "log_test_files.h"  // Widen and Narrow, for child role arguments
+#include "log_test_files.h"
+#include "test_text.h"
 #include "unique_resource.h"
 
 namespace zorvik::test {
@@ -17,9 +18,6 @@ namespace zorvik::test {
 // A device path whose last component is unique to this process and call, so
 // no two tests (or test runs) share a named semaphore by accident.
 std::string UniqueDeviceName(const char* tag);
-
-// An ID as the lock's log lines print it: lower-case hexadecimal.
-std::string Hex(DWORD value);
 
 // The name of an event that a test and its child share for `device`.
 std::wstring EventName(const std::wstring& device, const wchar_t* what);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "com_apartment.h"
 #include "call_trace.h"
 #include "child_checks.h"
 #include "child_process.h"
@@ -54,7 +55,7 @@ class CallTraceTest : public testing::Test {
 };
 
 ZORVIK_CHILD_ROLE(trace_sequence) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 99;
   {
@@ -119,7 +120,7 @@ TEST_F(CallTraceTest, HeadersNestingResultsAndElapsedTimesAsStored) {
 }
 
 ZORVIK_CHILD_ROLE(trace_failures_under_a_filter) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 0;
   {
@@ -154,7 +155,7 @@ TEST_F(CallTraceTest, AFailedCallsExitLineFollowsItsEntryLine) {
 }
 
 ZORVIK_CHILD_ROLE(trace_while_disabled) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 0;
   {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "log_file_append.h"
@@ -20,6 +21,7 @@
 #include "logger.h"
 #include "trace_depth.h"
 #include "zorvik.h"
+#include "test_text.h"
 
 namespace zorvik {
 namespace {
@@ -46,7 +48,7 @@ class LogFileTest : public testing::Test {
 };
 
 ZORVIK_CHILD_ROLE(write_log_texts) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -96,7 +98,7 @@ std::wstring ReadyName(const std::wstring& start_name) { return start_name + L".
 // Reports ready, waits for the start event named in its argument, then appends
 // kTextsPerProcess three-line texts, each line naming the process and the text.
 ZORVIK_CHILD_ROLE(append_many_texts) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   UniqueHandle start(OpenEventW(SYNCHRONIZE, FALSE, argument.c_str()));
   UniqueHandle ready(OpenSemaphoreW(SEMAPHORE_MODIFY_STATE, FALSE, ReadyName(argument).c_str()));
@@ -170,7 +172,7 @@ ZORVIK_CHILD_ROLE(hold_log_file_lock) {
 }
 
 ZORVIK_CHILD_ROLE(append_one_line) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   CLogger(LOG_ATTR_DETAIL).WriteLine("written after the holder died");
   return 0;

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "debug_output_capture.h"
@@ -17,6 +18,7 @@
 #include "log_test_files.h"
 #include "logger.h"
 #include "zorvik.h"
+#include "test_text.h"
 
 namespace zorvik {
 namespace {
@@ -27,7 +29,7 @@ constexpr int kNoSettings = 100;
 // Answers with one bit per probed attribute (bit 0 for 0xA ... bit 3 for 1)
 // and writes its argument as a line with attribute 0, which no filter stops.
 ZORVIK_CHILD_ROLE(settings_probe) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   const CLogSettings* settings = CLogSettings::Instance(CLSID_ZORVIK);
   if (settings == nullptr) return kNoSettings;
   int enabled_bits = 0;
@@ -112,7 +114,7 @@ ZORVIK_CHILD_ROLE(settings_instance_race) {
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i) {
     threads.emplace_back([&, i] {
-      test::ComApartment com;
+      test::ScopedApartment com(COINIT_MULTITHREADED);
       WaitForSingleObject(start.get(), 10000);
       seen[i] = CLogSettings::Instance(CLSID_ZORVIK);
     });

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "log_settings.h"
@@ -28,11 +29,11 @@ constexpr char kSinkRecordVariable[] = "ZORVIK_TEST_SINK_RECORD";
 // Logs one line on its (single-threaded apartment) main thread, which creates
 // the sink, and one from a multithreaded-apartment thread.
 ZORVIK_CHILD_ROLE(log_to_sink) {
-  test::ComApartment com(COINIT_APARTMENTTHREADED);
+  test::ScopedApartment com(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   CLogger(LOG_ATTR_DETAIL).WriteLine("from the creating thread");
   std::thread other([] {
-    test::ComApartment other_com;
+    test::ScopedApartment other_com(COINIT_MULTITHREADED);
     CLogger logger(LOG_ATTR_DETAIL);
     if (std::ostringstream* stream = logger.GetStream()) {
       *stream << "from another thread\nsecond line\n" << '\0';

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "log_bits.h"
@@ -22,6 +23,7 @@
 #include "stress_size.h"
 #include "unique_resource.h"
 #include "zorvik_object.h"
+#include "test_text.h"
 
 namespace zorvik {
 namespace {
@@ -80,7 +82,7 @@ bool RunWriter(::zorvik::zorvik& scanner, uint32_t writer, uint32_t steps, HANDL
 ZORVIK_CHILD_ROLE(log_load_writer) {
   LoadOrder order;
   CHILD_CHECK(ParseOrder(argument, &order));
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   GUID class_id = kLogLoadClassBase;
   class_id.Data1 += order.process;
   test::EnableProcessLogForTesting(class_id, order.log_file);

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "device_test_support.h"
@@ -160,7 +161,7 @@ TEST_F(ButtonsTest, CountAndPressesAreLogged) {
 // A scanner object whose log settings filter LOG_ATTR_BUTTON: the button
 // operations leave no line, while the others are still traced.
 ZORVIK_CHILD_ROLE(buttons_with_button_lines_filtered) {
-  ComApartment com;
+  ScopedApartment com(COINIT_MULTITHREADED);
   const TempDeviceFile device("press = 2 after 0\n");
   ::zorvik::zorvik scanner;
   DWORD handle = 0;

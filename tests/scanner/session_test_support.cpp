@@ -65,12 +65,6 @@ bool TempDeviceFile::IsClosed() const {
   return file.valid();
 }
 
-std::string Hex(uint32_t value) {
-  std::ostringstream text;
-  text << std::hex << value;
-  return text.str();
-}
-
 size_t LogMark() { return g_log->Read().size(); }
 
 std::string LogSince(size_t mark) {

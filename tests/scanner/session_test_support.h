@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "log_test_files.h"
+#include "test_text.h"
 #include "zorvik_object.h"
 
 namespace zorvik::test {
@@ -35,9 +36,6 @@ struct OpenOutcome {
   DWORD handle;
   DWORD error;
 };
-
-// Lower-case hexadecimal without leading zeros, as the log writes numbers.
-std::string Hex(uint32_t value);
 
 // Everything the log file holds from `mark` (a byte offset) on, with CR LF
 // read as one newline.

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
 #include "log_settings_key.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr BYTE kUntouched = 0xCC;
 
 ZORVIK_CHILD_ROLE(ilog_with_logging_off) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   BYTE enabled = kUntouched;
   CHILD_CHECK(scanner.IsEnabled(LOG_ATTR_DETAIL, &enabled) == S_OK && enabled == 0);
@@ -38,7 +39,7 @@ TEST(ZorvikLogMethods, WithLoggingOffTheyAnswerNoAndSucceed) {
 
 // Logging to the file with LOG_ATTR_TRACE filtered out.
 ZORVIK_CHILD_ROLE(ilog_with_trace_filtered) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   const struct {
     DWORD attribute;

@@ -1,4 +1,5 @@
 #include "child_process.h"
+#include "test_text.h"
 
 #include <shellapi.h>
 
@@ -16,12 +17,6 @@ std::map<std::string, ChildRole>& Roles() {
 }
 
 constexpr char kRolePrefix[] = "--child=";
-
-std::wstring Widen(const char* text) {
-  std::wstring wide;
-  for (; *text; ++text) wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-  return wide;
-}
 
 std::wstring OwnPath() {
   wchar_t path[MAX_PATH];

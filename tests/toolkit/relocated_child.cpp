@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "unique_resource.h"
+#include "test_text.h"
 
 namespace zorvik::test {
 
@@ -16,8 +17,6 @@ std::wstring OwnPath() {
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   return std::wstring(path, length);
 }
-
-std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
 
 // Puts a folder in front of PATH for as long as it lives; children inherit it.
 class PathPrefix {

@@ -1,6 +1,7 @@
 // Switching the component's log for the machine: what the switch writes in
 // the settings key, what the status says, and that a program started
 // afterwards really logs to the file the status names.
+#include "com_apartment.h"
 #include "component_log.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "log_settings_key.h"
 #include "log_test_files.h"
 #include "zorvik_object.h"
+#include "test_text.h"
 
 namespace zorvik::host {
 namespace {
@@ -116,7 +118,7 @@ TEST(ComponentLog, AFileTheComponentWouldIgnoreIsRefusedAndReportedAsTheDefault)
 }
 
 ZORVIK_CHILD_ROLE(component_logs_a_line) {
-  test::ComApartment com;
+  test::ScopedApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   std::wstring line = L"switched on by zorvik_scan";
   CHILD_CHECK(scanner.LogString(LOG_ATTR_DETAIL, line.data()) == S_OK);

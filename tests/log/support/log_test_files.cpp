@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "test_text.h"
 #include "unique_resource.h"
 #include "zorvik_contract.h"
 
@@ -46,13 +47,5 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 std::string DefaultLogFilePath() { return TempDir() + ZORVIK_DEFAULT_LOG_FILE_NAME; }
-
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += static_cast<char>(c);
-  return narrow;
-}
 
 }  // namespace zorvik::test

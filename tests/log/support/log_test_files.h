@@ -29,8 +29,4 @@ std::string ReadWholeFile(const std::string& path);
 // The temporary directory's "larkspur.log", where the log goes by default.
 std::string DefaultLogFilePath();
 
-// Narrow (ANSI) and wide forms of the ASCII paths the tests pass around.
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
-
 }  // namespace zorvik::test
