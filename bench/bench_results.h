@@ -66,6 +66,7 @@ struct BenchResults {
   TracedText traced_text;
   ChurnFigures churn;
   HostMemory host;
+  HostPace host_pace;
 };
 
 // `reads_only`: the load and section 2 only (zorvik_bench --reads-only).

@@ -212,6 +212,8 @@ int Run(bool reads_only) {
         results.churn = MeasureSessionChurn();
         Progress("host memory");
         results.host = MeasureHostMemory();
+        Progress("host at the USB 2.0 rate");
+        results.host_pace = MeasureHostPace();
         MeasureLogging(results);
       }
       results.load_at_end = HostLoadAverage();
