@@ -86,9 +86,9 @@ void PrintReadVerdict(const char* goal, double minimum, const Worst& worst, cons
     std::printf("   goal %s: MISSED (a measurement failed)\n", goal);
     return;
   }
-  std::printf("   goal %s: %s\n      (lowest median ratio %.4f, %s at %s, %+.0f ns per read)\n",
-              goal, Verdict(worst.ratio >= minimum), worst.ratio, who,
-              kChunkSizes[worst.chunk].label, worst.added_ns);
+  std::printf("   goal %s: %s\n      (lowest ratio %.4f, %s at %s, %+.0f ns per read)\n", goal,
+              Verdict(worst.ratio >= minimum), worst.ratio, who, kChunkSizes[worst.chunk].label,
+              worst.added_ns);
 }
 
 void PrintThroughput(const BenchResults& results) {
@@ -98,9 +98,8 @@ void PrintThroughput(const BenchResults& results) {
   std::printf("   toolkit's own ReadScan in the same apartment; across apartments the same\n");
   std::printf("   toolkit ReadScan inside a bare IStream::Read, marshalled by ole32 between\n");
   std::printf("   the same kinds of apartment. MB/s: chunk / median read time; ratio: median\n");
-  std::printf("   of reference time / component time per pair; +ns: mean of the middle half of\n");
-  std::printf(
-      "   component time - reference time per pair (the component's added cost per read)\n\n");
+  std::printf("   of reference time / path time per pair; +ns: mean of the middle half of the\n");
+  std::printf("   per-pair path time - reference time (the component's added cost per read)\n\n");
   std::printf("%-8s %-24s %10s %10s %8s %10s\n", "chunk", "path", "reference", "path", "ratio",
               "+ns/read");
   for (size_t i = 0; i < kChunkCount; ++i) {

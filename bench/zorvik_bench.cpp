@@ -144,9 +144,11 @@ bool MeasureReads(BenchResults& results) {
       } else if (toolkit.valid()) {
         reference = [&](uint8_t* buffer, uint32_t bytes) { return toolkit.Read(buffer, bytes); };
       }
-      for (size_t i = 0; i < kChunkCount && reference; ++i)
-        comparison.chunks[i] =
-            InterleaveReads(*path, reference, kChunkSizes[i].bytes, kChunkSizes[i].pairs);
+      for (size_t i = 0; i < kChunkCount && reference; ++i) {
+        const int pairs =
+            subject.across_apartments ? kChunkSizes[i].pairs / 4 : kChunkSizes[i].pairs;
+        comparison.chunks[i] = InterleaveReads(*path, reference, kChunkSizes[i].bytes, pairs);
+      }
     }
     for (const InterleavedReads& chunk : comparison.chunks) complete &= chunk.ratio >= 0;
     results.reads.push_back(comparison);
