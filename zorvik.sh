@@ -21,7 +21,9 @@ Usage:
                                --help lists the options
   ./zorvik.sh dist             build, then assemble the package for host
                                developers in <build>/dist/zorvik (and .zip)
-  ./zorvik.sh bench            build, then print the benchmark figures (not tests)
+  ./zorvik.sh bench [--reads-only]
+                               build, then print the benchmark figures (not
+                               tests); --reads-only: the ReadScan throughput only
   ./zorvik.sh reliability      build, then run the stress tests at their long
                                size and collect their figures in
                                <build>/reliability-figures.txt
@@ -113,7 +115,7 @@ run_bench() {
   build >/dev/null
   local wine_run="$BUILD_DIR/wine-run"
   "$wine_run" wineboot.exe </dev/null >/dev/null 2>&1 || true
-  "$wine_run" "$BUILD_DIR/bin/zorvik_bench.exe" | tr -d '\r'
+  "$wine_run" "$BUILD_DIR/bin/zorvik_bench.exe" "$@" | tr -d '\r'
 }
 
 # The stress suites (ctest label "reliability") at their long size, one at a
@@ -144,7 +146,10 @@ case "${1:-}" in
     cmake --build "$BUILD_DIR" --target dist
     echo "zorvik: package in $BUILD_DIR/dist/zorvik (zipped: $BUILD_DIR/dist/zorvik.zip)"
     ;;
-  bench) run_bench ;;
+  bench)
+    shift
+    run_bench "$@"
+    ;;
   reliability) run_reliability ;;
   scan)
     shift

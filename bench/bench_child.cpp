@@ -118,12 +118,16 @@ std::string TempFilePath(const std::string& name) {
   return folder + name;
 }
 
-StartedProcess::StartedProcess(std::wstring command_line) {
+StartedProcess::StartedProcess(std::wstring command_line, HANDLE output) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  if (output != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+  }
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &info)) {
+  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+                     nullptr, &startup, &info)) {
     process_.reset(info.hProcess);
     UniqueHandle thread(info.hThread);
   }

@@ -40,10 +40,11 @@ std::wstring ProgramFolder();
 std::string TempFilePath(const std::string& name);
 
 // A process started from `command_line`, killed on destruction if it still
-// runs.
+// runs. With `output`, an inheritable handle, the process writes its standard
+// output and error there.
 class StartedProcess {
  public:
-  explicit StartedProcess(std::wstring command_line);
+  explicit StartedProcess(std::wstring command_line, HANDLE output = nullptr);
   ~StartedProcess();
   StartedProcess(const StartedProcess&) = delete;
   StartedProcess& operator=(const StartedProcess&) = delete;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host_memory.h"
+#include "interleaved_reads.h"
 #include "lock_figures.h"
 #include "log_figures.h"
 #include "read_throughput.h"
@@ -17,14 +18,15 @@ namespace zorvik::bench {
 struct ChunkSize {
   const char* label;
   uint32_t bytes;
-  uint64_t bytes_per_run;
+  int pairs;  // pairs of reads, one by the component, one by the reference (a
+              // quarter of them across apartments, where reads are slower)
 };
 inline constexpr uint32_t kMiB = 1024 * 1024;
 inline constexpr ChunkSize kChunkSizes[] = {
-    {"4 KiB", 4096, 16ull * kMiB},
-    {"64 KiB", 64 * 1024, 16ull * kMiB},
-    {"1 MiB", kMiB, 32ull * kMiB},
-    {"16 MiB", 16 * kMiB, 64ull * kMiB},
+    {"4 KiB", 4096, 8000},
+    {"64 KiB", 64 * 1024, 4000},
+    {"1 MiB", kMiB, 800},
+    {"16 MiB", 16 * kMiB, 160},
 };
 inline constexpr size_t kChunkCount = sizeof(kChunkSizes) / sizeof(kChunkSizes[0]);
 
@@ -35,11 +37,14 @@ struct PathFigures {
   double lamp_ratio = -1.0;      // to the kernel round trip, the median of per-run ratios
   bool logged_measured = false;  // only the component's paths are logged
   double logged_lamp_us = -1.0;
-  bool reads_measured = false;
-  double megabytes_per_second[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
-  // To the path's yardstick (the toolkit in-apartment, the bare IStream
-  // across apartments), the median of per-run ratios.
-  double read_ratio[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
+};
+
+// One path through the component read by read in turn with its reference
+// (InterleaveReads), at every chunk size.
+struct ReadComparison {
+  const char* subject = "";
+  const char* reference = "";
+  InterleavedReads chunks[kChunkCount];
 };
 
 struct BenchResults {
@@ -51,8 +56,10 @@ struct BenchResults {
   // COM in-apartment, COM across apartments (those that could be set up).
   std::vector<PathFigures> paths;
   double round_trip_us = -1.0;
+  // In order: scanner object and COM in-apartment against the toolkit's own
+  // ReadScan, COM across apartments against the toolkit behind a bare IStream.
+  std::vector<ReadComparison> reads;
   double memcpy_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
-  double stream_across_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
   PageRead page;
   LockFigures locks[kLockSubjectCount];  // by LockSubject
   LogFigures log_one;
@@ -60,8 +67,10 @@ struct BenchResults {
   TracedText traced_text;
   ChurnFigures churn;
   HostMemory host;
+  HostPace host_pace;
 };
 
-void PrintResults(const BenchResults& results);
+// `reads_only`: the load and section 2 only (zorvik_bench --reads-only).
+void PrintResults(const BenchResults& results, bool reads_only);
 
 }  // namespace zorvik::bench

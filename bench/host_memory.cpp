@@ -7,9 +7,13 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "bench_child.h"
+#include "bench_path.h"
+#include "read_throughput.h"
 #include "stopwatch.h"
 
 namespace zorvik::bench {
@@ -28,16 +32,66 @@ void Sample(HANDLE process, HostMemory& memory) {
       memory.peak_pagefile, std::max(counters.PeakPagefileUsage, counters.PagefileUsage));
 }
 
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// zorvik_scan scanning the A4 page to `image` with the extra `options`.
+std::wstring PageScanCommand(const std::string& image, const std::wstring& options) {
+  return L"\"" + ProgramFolder() +
+         L"zorvik_scan.exe\" --mode=Color --depth=8 --resolution=600 --unit=mm "
+         L"--left=0 --top=0 --width=210 --height=297 --output-file=\"" +
+         Wide(image) + L"\"" + options;
+}
+
+// The seconds of the last "... bytes in <seconds> s" summary in `file`.
+double SummarySeconds(const std::string& file) {
+  FILE* text = std::fopen(file.c_str(), "rb");
+  if (text == nullptr) return -1.0;
+  std::string content(1 << 16, '\0');
+  content.resize(std::fread(content.data(), 1, content.size(), text));
+  std::fclose(text);
+  const size_t at = content.rfind(" bytes in ");
+  return at == std::string::npos ? -1.0 : std::atof(content.c_str() + at + 10);
+}
+
 }  // namespace
+
+HostPace MeasureHostPace() {
+  HostPace pace;
+  const std::string device = TempFilePath("zorvik-bench-usb2.txt");
+  const std::string image = TempFilePath("zorvik-bench-usb2.png");
+  const std::string output = TempFilePath("zorvik-bench-usb2.out");
+  {
+    FILE* file = std::fopen(device.c_str(), "wb");
+    if (file == nullptr) return pace;
+    std::fputs("# a 7310 on a USB 2.0 bus\nbus_rate = 40 MB/s\n", file);
+    std::fclose(file);
+  }
+  const std::wstring device_path = Wide(device);
+  if (std::unique_ptr<BenchPath> path = MakeScannerObjectPath(device_path.c_str())) {
+    const PageRead page = ReadWholePage(*path);
+    if (page.complete) pace.transfer_seconds = page.seconds;
+  }
+  SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+  UniqueHandle output_file(CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (output_file.valid()) {
+    StartedProcess scan(PageScanCommand(image, L" --progress --device=\"" + device_path + L"\""),
+                        output_file.get());
+    if (scan.started()) pace.exit_code = scan.Wait(static_cast<DWORD>(kTimeoutSeconds * 1000));
+    output_file.reset();
+    if (pace.exit_code == 0) pace.scan_seconds = SummarySeconds(output);
+  }
+  DeleteFileA(image.c_str());
+  DeleteFileA(output.c_str());
+  DeleteFileA(device.c_str());
+  return pace;
+}
 
 HostMemory MeasureHostMemory() {
   HostMemory memory;
   const std::string image = TempFilePath("zorvik-bench-page.png");
   DeleteFileA(image.c_str());
-  std::wstring command = L"\"" + ProgramFolder() +
-                         L"zorvik_scan.exe\" --mode=Color --depth=8 --resolution=600 --unit=mm "
-                         L"--left=0 --top=0 --width=210 --height=297 --output-file=\"" +
-                         std::wstring(image.begin(), image.end()) + L"\"";
+  std::wstring command = PageScanCommand(image, L"");
   const double start = NowSeconds();
   StartedProcess scan(std::move(command));
   if (!scan.started()) return memory;

@@ -21,6 +21,9 @@ namespace {
 
 constexpr char kDeviceName[] = "zorvik-bench-lock";
 constexpr int kUncontendedPairs = 2000;
+// Uncontended, the subjects take turns in blocks this long, so that a change
+// in the machine's load moves every subject of a round alike.
+constexpr int kUncontendedBlock = 50;
 constexpr int kContendedPairs = 2000;
 constexpr DWORD kChildTimeoutMs = 120000;
 
@@ -118,12 +121,20 @@ void MeasureLocks(LockFigures (&figures)[kLockSubjectCount]) {
   // [subject][situation][round]
   std::vector<double> rounds[kLockSubjectCount][3];
   for (int round = 0; round < kLockRounds; ++round) {
+    std::unique_ptr<PairTaker> takers[kLockSubjectCount];
+    double seconds[kLockSubjectCount] = {};
+    for (int s = 0; s < kLockSubjectCount; ++s) takers[s] = MakeTaker(static_cast<LockSubject>(s));
+    for (int done = 0; done < kUncontendedPairs; done += kUncontendedBlock)
+      for (int s = 0; s < kLockSubjectCount; ++s) {
+        const double block = TimePairs(*takers[s], kUncontendedBlock);
+        seconds[s] = seconds[s] < 0 || block < 0 ? -1.0 : seconds[s] + block;
+      }
+    for (int s = 0; s < kLockSubjectCount; ++s) {
+      takers[s].reset();
+      rounds[s][0].push_back(seconds[s] < 0 ? -1.0 : seconds[s] / kUncontendedPairs * 1e6);
+    }
     for (int s = 0; s < kLockSubjectCount; ++s) {
       const LockSubject subject = static_cast<LockSubject>(s);
-      std::unique_ptr<PairTaker> taker = MakeTaker(subject);
-      const double seconds = TimePairs(*taker, kUncontendedPairs);
-      rounds[s][0].push_back(seconds < 0 ? -1.0 : seconds / kUncontendedPairs * 1e6);
-      taker.reset();
       rounds[s][1].push_back(TwoThreads(subject));
       rounds[s][2].push_back(TwoProcesses(subject));
     }

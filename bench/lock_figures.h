@@ -25,8 +25,8 @@ struct LockFigures {
   double two_processes_ratio = -1.0;
 };
 
-// Every subject, indexed by LockSubject, in rounds that measure each subject
-// in each situation one after another.
+// Every subject, indexed by LockSubject, in rounds: uncontended the subjects
+// take turns in short blocks, contended they are measured one after another.
 void MeasureLocks(LockFigures (&figures)[kLockSubjectCount]);
 
 const char* LockSubjectName(LockSubject subject);

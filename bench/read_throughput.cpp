@@ -33,25 +33,6 @@ SCANNER_PARAMETERS BenchScanWindow() {
   return params;
 }
 
-double ReadScanMegabytesPerSecond(BenchPath& path, uint32_t chunk, uint64_t total, int runs) {
-  std::vector<uint8_t> buffer(chunk);
-  const SCANNER_PARAMETERS window = BenchScanWindow();
-  bool failed = false;
-  const double figure = MedianOfRuns(runs, [&] {
-    if (!path.StartScan(window)) {
-      failed = true;
-      return 0.0;
-    }
-    const double start = NowSeconds();
-    for (uint64_t done = 0; done < total && !failed; done += chunk)
-      failed = !path.ReadScan(buffer.data(), chunk);
-    const double seconds = NowSeconds() - start;
-    failed |= !path.StopScan();
-    return MegabytesPerSecond(total, seconds);
-  });
-  return failed ? -1.0 : figure;
-}
-
 double MemcpyMegabytesPerSecond(uint32_t chunk, uint64_t total, int runs) {
   std::vector<uint8_t> source(chunk, 0x5a), target(chunk);
   return MedianOfRuns(runs, [&] {

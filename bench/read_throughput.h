@@ -1,5 +1,5 @@
-// ReadScan throughput in chunks of a given size, and the memcpy of the same
-// chunks it is compared with.
+// The scan windows of the throughput figures, the whole-page read, and the
+// memcpy of the same chunks the reads are set beside.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,6 @@ namespace zorvik::bench {
 // A colour window of the default device big enough for every measurement:
 // the whole flatbed at 600 dpi, 8 bits per channel (about 107 MB).
 SCANNER_PARAMETERS BenchScanWindow();
-
-// MB/s of reading `total` bytes in `chunk`-byte ReadScan calls on `path`, one
-// scan per run, the median of `runs` runs; negative when a call fails.
-double ReadScanMegabytesPerSecond(BenchPath& path, uint32_t chunk, uint64_t total, int runs);
 
 // MB/s (10^6 bytes per second) of `bytes` moved in `seconds`.
 double MegabytesPerSecond(uint64_t bytes, double seconds);

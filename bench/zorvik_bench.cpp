@@ -13,10 +13,10 @@
 #include "bench_path.h"
 #include "bench_results.h"
 #include "component_registration.h"
-#include "filling_stream.h"
 #include "kernel_round_trip.h"
 #include "log_settings_scope.h"
 #include "stopwatch.h"
+#include "toolkit_stream.h"
 
 namespace zorvik::bench {
 namespace {
@@ -47,62 +47,41 @@ void Progress(const char* what) { std::fprintf(stderr, "zorvik_bench: %s\n", wha
 
 struct PathMaker {
   std::function<std::unique_ptr<BenchPath>()> make;
-  bool reads;              // also measure ReadScan throughput
   bool across_apartments;  // calls are cross-apartment: fewer of them
 };
 
 // The figures of every run of one path, in run order, reduced at the end.
 struct PathRuns {
   const char* name = nullptr;
-  bool reads = false;
   bool failed = false;
   std::vector<double> lamp_us;
-  std::vector<double> megabytes_per_second[kChunkCount];
-  // The yardstick measured right after each read of this path: memcpy after
-  // the toolkit's, the bare IStream across apartments after the proxy's.
-  std::vector<double> yardstick_mbps[kChunkCount];
 };
 
-// One run of one path: its lamp calls, then one scan per chunk size, each
-// followed by the path's yardstick for the same chunk.
-void MeasureOneRun(BenchPath& path, const PathMaker& maker, bool is_toolkit, PathRuns& runs) {
+// One run of one path: its lamp calls.
+void MeasureOneRun(BenchPath& path, const PathMaker& maker, PathRuns& runs) {
   runs.name = path.Name();
-  runs.reads = maker.reads;
   const int calls = maker.across_apartments ? kCrossApartmentLampCalls : kLampCallsPerRun;
   const double seconds = SecondsPerCall(1, calls, [&] { return path.LampStatus(); });
   runs.lamp_us.push_back(seconds < 0 ? -1.0 : seconds * 1e6);
-  if (!maker.reads) return;
-  for (size_t i = 0; i < kChunkCount; ++i) {
-    const ChunkSize& chunk = kChunkSizes[i];
-    runs.megabytes_per_second[i].push_back(
-        ReadScanMegabytesPerSecond(path, chunk.bytes, chunk.bytes_per_run, 1));
-    if (is_toolkit)
-      runs.yardstick_mbps[i].push_back(
-          MemcpyMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
-    if (maker.across_apartments)
-      runs.yardstick_mbps[i].push_back(
-          CrossApartmentStreamMegabytesPerSecond(chunk.bytes, chunk.bytes_per_run, 1));
-  }
 }
 
-// Sections 1 and 2 with logging off. The runs of the paths and of the
-// kernel round trip are interleaved and every ratio is taken within a run.
-// Each path holds the default device while it is measured, so the paths are
-// made and given back one after another.
+// Section 1 with logging off. The runs of the paths and of the kernel round
+// trip are interleaved and every ratio is taken within a run. Each path
+// holds the default device while it is measured, so the paths are made and
+// given back one after another.
 bool MeasurePaths(BenchResults& results) {
   const PathMaker makers[] = {
-      {MakeToolkitPath, true, false},
-      {MakeToolkitSelectingPath, false, false},
-      {[] { return MakeScannerObjectPath(); }, true, false},
-      {MakeComPath, true, false},
-      {MakeCrossApartmentPath, true, true},
+      {MakeToolkitPath, false},
+      {MakeToolkitSelectingPath, false},
+      {[] { return MakeScannerObjectPath(); }, false},
+      {MakeComPath, false},
+      {MakeCrossApartmentPath, true},
   };
   constexpr size_t kPathCount = sizeof(makers) / sizeof(makers[0]);
-  constexpr size_t kToolkit = 0, kAcross = kPathCount - 1;
   PathRuns runs[kPathCount];
   std::vector<double> round_trip_us;
   for (int run = 0; run < kRuns; ++run) {
-    std::fprintf(stderr, "zorvik_bench: call paths and reads, run %d of %d\n", run + 1, kRuns);
+    std::fprintf(stderr, "zorvik_bench: call paths, run %d of %d\n", run + 1, kRuns);
     const double round_trip = KernelRoundTripSeconds(1, kRoundTripsPerRun);
     round_trip_us.push_back(round_trip < 0 ? -1.0 : round_trip * 1e6);
     for (size_t p = 0; p < kPathCount; ++p) {
@@ -112,7 +91,7 @@ bool MeasurePaths(BenchResults& results) {
         runs[p].failed = true;
         continue;
       }
-      MeasureOneRun(*path, makers[p], p == kToolkit, runs[p]);
+      MeasureOneRun(*path, makers[p], runs[p]);
     }
   }
   results.round_trip_us = MedianOrFailed(round_trip_us);
@@ -125,22 +104,58 @@ bool MeasurePaths(BenchResults& results) {
     figures.name = path.name;
     figures.lamp_us = MedianOrFailed(path.lamp_us);
     figures.lamp_ratio = MedianRatio(path.lamp_us, round_trip_us);
-    figures.reads_measured = path.reads;
-    for (size_t i = 0; i < kChunkCount && path.reads; ++i) {
-      figures.megabytes_per_second[i] = MedianOrFailed(path.megabytes_per_second[i]);
-      // Across apartments the yardstick is the bare IStream; in-apartment
-      // the toolkit's own reads.
-      figures.read_ratio[i] =
-          p == kAcross
-              ? MedianRatio(path.megabytes_per_second[i], path.yardstick_mbps[i])
-              : MedianRatio(path.megabytes_per_second[i], runs[kToolkit].megabytes_per_second[i]);
-    }
     results.paths.push_back(figures);
   }
-  for (size_t i = 0; i < kChunkCount; ++i) {
-    results.memcpy_mbps[i] = MedianOrFailed(runs[kToolkit].yardstick_mbps[i]);
-    results.stream_across_mbps[i] = MedianOrFailed(runs[kAcross].yardstick_mbps[i]);
+  return complete;
+}
+
+// Section 2: each path through the component reads in turn with a bare
+// reference on the same scan of the default device, read by read, in the
+// same apartments: the toolkit's own ReadScan in-apartment, the toolkit's
+// ReadScan behind a bare IStream across apartments.
+bool MeasureReads(BenchResults& results) {
+  const struct {
+    const char* subject;
+    std::function<std::unique_ptr<BenchPath>()> make;
+    bool across_apartments;
+  } subjects[] = {
+      {"scanner object", [] { return MakeScannerObjectPath(); }, false},
+      {"COM in-apartment", MakeComPath, false},
+      {"COM across apartments", MakeCrossApartmentPath, true},
+  };
+  bool complete = true;
+  for (const auto& subject : subjects) {
+    std::fprintf(stderr, "zorvik_bench: reads, %s\n", subject.subject);
+    ReadComparison comparison;
+    comparison.subject = subject.subject;
+    comparison.reference =
+        subject.across_apartments ? "IStream + toolkit across" : "toolkit ReadScan";
+    std::unique_ptr<BenchPath> path = subject.make();
+    if (path) {
+      NextBytesReader reference;
+      ToolkitScanReader toolkit;
+      std::unique_ptr<CrossApartmentToolkitStream> stream;
+      if (subject.across_apartments) {
+        stream = std::make_unique<CrossApartmentToolkitStream>();
+        if (stream->Failure() == nullptr)
+          reference = [&](uint8_t* buffer, uint32_t bytes) { return stream->Read(buffer, bytes); };
+        else
+          std::fprintf(stderr, "zorvik_bench: IStream across apartments: %s\n", stream->Failure());
+      } else if (toolkit.valid()) {
+        reference = [&](uint8_t* buffer, uint32_t bytes) { return toolkit.Read(buffer, bytes); };
+      }
+      for (size_t i = 0; i < kChunkCount && reference; ++i) {
+        const int pairs =
+            subject.across_apartments ? kChunkSizes[i].pairs / 4 : kChunkSizes[i].pairs;
+        comparison.chunks[i] = InterleaveReads(*path, reference, kChunkSizes[i].bytes, pairs);
+      }
+    }
+    for (const InterleavedReads& chunk : comparison.chunks) complete &= chunk.ratio >= 0;
+    results.reads.push_back(comparison);
   }
+  for (size_t i = 0; i < kChunkCount; ++i)
+    results.memcpy_mbps[i] = MemcpyMegabytesPerSecond(
+        kChunkSizes[i].bytes, uint64_t{kChunkSizes[i].bytes} * kChunkSizes[i].pairs, 5);
 
   Progress("whole page");
   if (std::unique_ptr<BenchPath> path = MakeComPath()) results.page = ReadWholePage(*path);
@@ -178,7 +193,8 @@ void MeasureLogging(BenchResults& results) {
   DeleteFileA(log_file.c_str());
 }
 
-int Run() {
+// `reads_only`: only the ReadScan throughput (section 2), for repeated runs.
+int Run(bool reads_only) {
   const bool apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   int status = 1;
   {
@@ -189,16 +205,21 @@ int Run() {
     } else {
       BenchResults results;
       results.load_at_start = HostLoadAverage();
-      const bool complete = MeasurePaths(results);
-      Progress("device lock");
-      MeasureLocks(results.locks);
-      Progress("session churn");
-      results.churn = MeasureSessionChurn();
-      Progress("host memory");
-      results.host = MeasureHostMemory();
-      MeasureLogging(results);
+      bool complete = reads_only || MeasurePaths(results);
+      complete &= MeasureReads(results);
+      if (!reads_only) {
+        Progress("device lock");
+        MeasureLocks(results.locks);
+        Progress("session churn");
+        results.churn = MeasureSessionChurn();
+        Progress("host memory");
+        results.host = MeasureHostMemory();
+        Progress("host at the USB 2.0 rate");
+        results.host_pace = MeasureHostPace();
+        MeasureLogging(results);
+      }
       results.load_at_end = HostLoadAverage();
-      PrintResults(results);
+      PrintResults(results, reads_only);
       status = complete ? 0 : 1;
     }
   }
@@ -212,5 +233,10 @@ int Run() {
 int main(int argc, char** argv) {
   int exit_code = 0;
   if (zorvik::bench::RunBenchRoleIfAsked(argc, argv, &exit_code)) return exit_code;
-  return zorvik::bench::Run();
+  const bool reads_only = argc == 2 && std::string(argv[1]) == "--reads-only";
+  if (argc > 1 && !reads_only) {
+    std::fprintf(stderr, "usage: zorvik_bench [--reads-only]\n");
+    return 2;
+  }
+  return zorvik::bench::Run(reads_only);
 }

@@ -11,13 +11,20 @@ EndedOwnerRelease ReleaseEndedOwner(LockOwnerRecord& record, HANDLE semaphore) {
 
   // The semaphore is only ever taken together with the guard, and the record
   // is written before the guard is given back, so while the guard is free
-  // the record names the holder of the semaphore, or nobody when it is free.
+  // the record names the holder of the semaphore, or a process that has given
+  // it back and not yet cleared the record, or nobody.
   const ProcessIdentity owner = record.Owner();
-  if (!owner.empty() && IsProcessRunning(owner)) return {};
-  // An empty record under an abandoned guard: its owner died just after
-  // taking the semaphore, or while giving it back after clearing the record.
-  // Either way the unit is its own, not a running process's.
-  if (owner.empty() && !abandoned) return {};
+  if (!owner.empty() && IsProcessRunning(owner)) {
+    // An abandoned guard over a running owner: the dead process either only
+    // looked at the record, or took the unit the named process had just
+    // given back. Which one shows once the named process clears the record.
+    if (abandoned) record.MarkSuspect();
+    return {};
+  }
+  // An empty record under an abandoned (or suspect) guard: its last owner
+  // died just after taking the semaphore, or while taking a unit back for an
+  // ended holder. Either way the unit is not a running process's.
+  if (owner.empty() && !abandoned && !record.Suspect()) return {};
 
   record.Clear();
   // One unit on the dead process's behalf. If it had given the unit back
@@ -25,12 +32,6 @@ EndedOwnerRelease ReleaseEndedOwner(LockOwnerRecord& record, HANDLE semaphore) {
   // which is the right outcome, so the failure is not an error.
   const bool released = ReleaseSemaphore(semaphore, 1, nullptr) != FALSE;
   return {true, released, owner};
-}
-
-OwnerGuardHold ClearOwnRecord(LockOwnerRecord& record, DWORD patience_ms) {
-  OwnerGuardHold hold = record.AcquireGuard(patience_ms);
-  if (hold.owned() && record.Owner().process_id == GetCurrentProcessId()) record.Clear();
-  return hold;
 }
 
 }  // namespace zorvik

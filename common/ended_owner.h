@@ -5,7 +5,11 @@
 // it back. A semaphore shared this way is only ever taken together with its
 // owner record's guard mutex, and the record names the holder before the
 // guard goes back; a waiter whose wait slice ran out can then see a holder
-// that has ended and give the unit back on its behalf.
+// that has ended and give the unit back on its behalf. The holder gives its
+// unit back first and then clears its record (LockOwnerRecord::ClearHold),
+// without the guard: a holder that dies in between leaves a record naming an
+// ended process beside a free unit, which a waiter's release cannot add to
+// (the semaphores have a maximum count of 1).
 #pragma once
 
 #include <windows.h>
@@ -24,10 +28,11 @@ struct EndedOwnerRelease {
   ProcessIdentity owner;
 };
 
-// If the record names a process that has ended, or the guard was abandoned
-// by a process that died while changing an empty record, clears the record
-// and gives one unit of `semaphore` back. Nothing when the semaphore is held
-// by a running process, is free, or the guard is busy.
+// If the record names a process that has ended, or is empty while the guard
+// was abandoned (or marked suspect, see LockOwnerRecord::MarkSuspect) by a
+// process that died inside its wait's record update, clears the record and
+// gives one unit of `semaphore` back. Nothing when the semaphore is held by a
+// running process, is free, or the guard is busy.
 EndedOwnerRelease ReleaseEndedOwner(LockOwnerRecord& record, HANDLE semaphore);
 
 // Waits at most `timeout_ms` (INFINITE: no limit) for all `count` handles at
@@ -35,11 +40,13 @@ EndedOwnerRelease ReleaseEndedOwner(LockOwnerRecord& record, HANDLE semaphore);
 // the record's guard. Between slices of `slice_ms`, `release_ended()` (which
 // calls ReleaseEndedOwner and may log) is asked to take the unit back from an
 // ended holder; when it did, the wait is tried again at once, even when the
-// time-out has run out. On success the record names the calling process and
-// the guard is given back. True when the caller took the handles.
+// time-out has run out. On success the record names the calling process, the
+// guard is given back and `*hold_token` is the token for ClearHold. True when
+// the caller took the handles.
 template <typename ReleaseEnded>
 bool WaitTakingOverEndedOwner(LockOwnerRecord& record, const HANDLE* handles, DWORD count,
-                              DWORD timeout_ms, DWORD slice_ms, ReleaseEnded&& release_ended) {
+                              DWORD timeout_ms, DWORD slice_ms, uint64_t* hold_token,
+                              ReleaseEnded&& release_ended) {
   const ULONGLONG start = GetTickCount64();
   for (;;) {
     DWORD slice = slice_ms;
@@ -58,7 +65,7 @@ bool WaitTakingOverEndedOwner(LockOwnerRecord& record, const HANDLE* handles, DW
     if (wait < WAIT_OBJECT_0 + count ||
         (wait >= WAIT_ABANDONED_0 && wait < WAIT_ABANDONED_0 + count)) {
       const OwnerGuardHold hold(record.guard());
-      record.SetOwner(CurrentProcessIdentity());
+      *hold_token = record.SetOwner(CurrentProcessIdentity());
       return true;
     }
     if (wait != WAIT_TIMEOUT) return false;
@@ -66,12 +73,5 @@ bool WaitTakingOverEndedOwner(LockOwnerRecord& record, const HANDLE* handles, DW
     if (last_slice && !released) return false;
   }
 }
-
-// Clears the record, if it names the calling process, before the caller
-// gives its unit back, both under the guard (waited for at most
-// `patience_ms`): a process that dies in between leaves an empty record
-// under an abandoned guard, which a waiter knows how to mend. The returned
-// hold keeps the guard until the caller has given the unit back.
-OwnerGuardHold ClearOwnRecord(LockOwnerRecord& record, DWORD patience_ms);
 
 }  // namespace zorvik

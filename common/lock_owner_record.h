@@ -1,9 +1,16 @@
 // The owner record of one device's lock, shared by every process that opens
 // the same device name: the identity of the process that holds the device
-// semaphore, kept in a small named file mapping, and the named mutex that
-// guards it. A mutex, unlike a semaphore, is given back by the system when
-// its owner dies, and the record says whose semaphore unit is outstanding, so
-// together they let a waiter notice a holder that has ended.
+// semaphore, kept in a small named file mapping mapped for the record's whole
+// life, and the named mutex that guards it. A mutex, unlike a semaphore, is
+// given back by the system when its owner dies, and the record says whose
+// semaphore unit is outstanding, so together they let a waiter notice a
+// holder that has ended.
+//
+// The record is written under the guard when the semaphore is taken (the
+// guard comes in the same wait). A holder clears it after giving the unit
+// back, without the guard, by one interlocked exchange that only succeeds
+// while the record still names its own hold; so giving the device back costs
+// no kernel call beyond the release itself.
 #pragma once
 
 #include <windows.h>
@@ -60,8 +67,24 @@ class LockOwnerRecord {
 
   // Read and written only while the calling thread owns the guard.
   ProcessIdentity Owner() const;
-  void SetOwner(const ProcessIdentity& owner);
-  void Clear() { SetOwner(ProcessIdentity{}); }
+  // Names `owner` as the holder of a new hold; returns the hold's token for
+  // ClearHold. Also forgets a suspicion.
+  uint64_t SetOwner(const ProcessIdentity& owner);
+  // Names nobody and forgets a suspicion.
+  void Clear();
+  // A waiter that found the guard abandoned while the record named a running
+  // process cannot tell whether the dead process had just taken the unit
+  // (then the named process has given it back and is about to clear the
+  // record) or only looked at the record. It marks the record; once the named
+  // process has cleared it, the empty, marked record tells the next waiter
+  // that the unit, if taken, is the dead process's.
+  void MarkSuspect();
+  bool Suspect() const;
+
+  // Without the guard: clears the record if it still names the hold that
+  // SetOwner returned `token` for (a later hold, of this process or another,
+  // is left alone). Called after the holder has given its unit back.
+  void ClearHold(uint64_t token);
 
  private:
   struct MappedViewTraits {

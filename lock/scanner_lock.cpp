@@ -25,9 +25,6 @@ constexpr DWORD kLockLogAttribute = LOG_ATTR_LOCK | LOG_ATTR_DETAIL;
 
 // How long a waiter waits before it looks for an ended holder again.
 constexpr DWORD kWaitSliceMs = 100;
-// The owner record's guard is held only for a few instructions; this bound
-// only matters if something is badly wrong.
-constexpr DWORD kReleaseGuardPatienceMs = 2000;
 
 const char* LockTypeName(uint32_t lock_type) {
   return lock_type == kLockTypeProcess ? "PROCESS" : "THREAD";
@@ -196,18 +193,16 @@ bool CScannerLock::WaitForSemaphores(uint32_t timeout_ms, CLogger& log) {
   // The guard is taken in the same wait-all as the semaphores, so the record
   // is always written by the process that just took the device semaphore,
   // before anyone can look at it.
-  return WaitTakingOverEndedOwner(*owner_record_, wait_handles_, 3, timeout_ms, kWaitSliceMs, [&] {
-    return ReleaseEndedHolder(*owner_record_, wait_handles_[0], log);
-  });
+  return WaitTakingOverEndedOwner(
+      *owner_record_, wait_handles_, 3, timeout_ms, kWaitSliceMs, &hold_token_,
+      [&] { return ReleaseEndedHolder(*owner_record_, wait_handles_[0], log); });
 }
 
 BOOL CScannerLock::ReleaseSemaphores(HRESULT* trace_result) {
-  // The record is cleared before the device semaphore is given back, both
-  // under the guard; a process that dies in between leaves an empty record
-  // under an abandoned guard, which a waiter knows how to mend.
-  const OwnerGuardHold hold =
-      owner_record_ ? ClearOwnRecord(*owner_record_, kReleaseGuardPatienceMs) : OwnerGuardHold();
+  // The record is cleared after the device semaphore is given back (see
+  // common/ended_owner.h): two kernel calls in all, as for bare semaphores.
   if (!ReleaseSemaphore(wait_handles_[0], 1, nullptr)) *trace_result = TraceResultFromLastError();
+  if (owner_record_) owner_record_->ClearHold(hold_token_);
   const BOOL released = ReleaseSemaphore(wait_handles_[1], 1, nullptr);
   if (!released) *trace_result = TraceResultFromLastError();
   owner_process_id_ = 0;

@@ -12,7 +12,9 @@
 // guard mutex is taken in the same wait-all as the semaphores, and a waiter
 // whose wait has not finished checks the record between wait slices: a holder
 // whose process has ended loses the device to the waiter instead of keeping
-// it from every process until all of them exit.
+// it from every process until all of them exit. Uncontended, a Lock and
+// Unlock pair makes four kernel calls: the wait-all and the guard's release,
+// then the two semaphores' releases (the record is cleared in memory).
 #pragma once
 
 #include <windows.h>
@@ -81,6 +83,8 @@ class CScannerLock {
   // Null for an unnamed device semaphore, which no other process can share,
   // or when the record's objects could not be created.
   std::unique_ptr<LockOwnerRecord> owner_record_;
+  // The record's token of the hold this lock has; for ClearHold.
+  uint64_t hold_token_ = 0;
   // [0] the device semaphore, [1] the module-wide semaphore, [2] the owner
   // record's guard when there is a record.
   HANDLE wait_handles_[3] = {};

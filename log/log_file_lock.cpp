@@ -9,8 +9,6 @@ namespace {
 
 // How long a waiter waits before it looks for an ended writer again.
 constexpr DWORD kWaitSliceMs = 100;
-// The record's guard is held only for a few instructions.
-constexpr DWORD kReleaseGuardPatienceMs = 2000;
 // Keeps the record's names apart from those of the device locks' records.
 constexpr char kRecordNamePrefix[] = "ZorvikLogFile_";
 
@@ -42,9 +40,9 @@ bool CLogFileLock::Acquire(DWORD timeout_ms) {
   bool taken = false;
   if (owner_record_) {
     const HANDLE handles[2] = {semaphore_.get(), owner_record_->guard()};
-    taken = WaitTakingOverEndedOwner(*owner_record_, handles, 2, timeout_ms, kWaitSliceMs, [&] {
-      return ReleaseEndedOwner(*owner_record_, semaphore_.get()).cleared;
-    });
+    taken = WaitTakingOverEndedOwner(
+        *owner_record_, handles, 2, timeout_ms, kWaitSliceMs, &hold_token_,
+        [&] { return ReleaseEndedOwner(*owner_record_, semaphore_.get()).cleared; });
   } else {
     taken = WaitForSingleObject(semaphore_.get(), timeout_ms) == WAIT_OBJECT_0;
   }
@@ -55,9 +53,9 @@ bool CLogFileLock::Acquire(DWORD timeout_ms) {
 void CLogFileLock::Release() {
   if (owner_process_id_ != GetCurrentProcessId()) return;
   owner_process_id_ = 0;
-  const OwnerGuardHold hold =
-      owner_record_ ? ClearOwnRecord(*owner_record_, kReleaseGuardPatienceMs) : OwnerGuardHold();
+  // Given back first, then the record cleared (common/ended_owner.h).
   ReleaseSemaphore(semaphore_.get(), 1, nullptr);
+  if (owner_record_) owner_record_->ClearHold(hold_token_);
 }
 
 }  // namespace zorvik

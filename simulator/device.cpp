@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -26,6 +27,13 @@ bool AnswersWithoutDevice(ToolkitEntry entry) {
 constexpr size_t kResetScratchBytes = kResetScratchSize;
 constexpr size_t kLegacyAbilityBytes = 128;  // GetScannerAbility predates the last 16 bytes
 constexpr size_t kStatusExBytes = 8;
+
+double SecondsNow() {
+  LARGE_INTEGER frequency, counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 }  // namespace
 
@@ -229,6 +237,7 @@ int32_t Device::ReadScan(uint8_t* status, uint8_t* buffer, uint32_t bytes) {
   if (fails_midway) delivered_end = fault->after_bytes;
   scan_->image.Generate(begin, buffer, static_cast<size_t>(delivered_end - begin));
   scan_->position = delivered_end;
+  PaceTransfer(delivered_end - begin);
 
   if (fails_midway) {
     scan_->failed_status = fault->status;
@@ -241,6 +250,21 @@ int32_t Device::ReadScan(uint8_t* status, uint8_t* buffer, uint32_t bytes) {
     last_error_status_ = fault->status;
   }
   return SuccessValue(ToolkitEntry::ReadScan);
+}
+
+void Device::PaceTransfer(uint64_t bytes) {
+  const uint32_t rate = description_.bus_rate_mb_per_s;
+  if (rate == 0 || bytes == 0) return;
+  // The bus carries bytes only while the host reads: a host that falls
+  // behind gets at most this much of the idle time back, as from a scanner's
+  // small line buffer. The same allowance absorbs Sleep's rounding up to
+  // whole milliseconds, so the rate holds on average.
+  constexpr double kBankedSeconds = 0.002;
+  const double now = SecondsNow();
+  scan_->bus_free_at = std::max(scan_->bus_free_at, now - kBankedSeconds) +
+                       static_cast<double>(bytes) / (rate * 1e6);
+  const double wait = scan_->bus_free_at - now;
+  if (wait > 0) Sleep(static_cast<DWORD>(std::ceil(wait * 1000.0)));
 }
 
 int32_t Device::StopScan() {

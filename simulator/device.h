@@ -73,6 +73,7 @@ class Device {
     ImageGenerator image;
     uint64_t position = 0;
     uint8_t failed_status = 0;  // non-zero once a scripted read failure ended the scan
+    double bus_free_at = 0.0;   // when the bus has carried every byte delivered so far, seconds
   };
 
   Device(DeviceDescription description, bool present);
@@ -88,6 +89,9 @@ class Device {
   int32_t Answer(ToolkitEntry entry);
   int32_t AnswerWhenReady(ToolkitEntry entry);
   ScanLimits LimitsFor(uint8_t scan_method) const;
+  // Holds a read of `bytes` back until the bus of the description's rate
+  // could have carried them.
+  void PaceTransfer(uint64_t bytes);
   void LatchDuePress();
 
   DeviceDescription description_;

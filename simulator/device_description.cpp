@@ -198,6 +198,20 @@ bool ParseDelay(std::string_view text, DeviceDescription* description, std::stri
   return true;
 }
 
+// "<megabytes per second> MB/s", 1 to 10000.
+bool ParseBusRate(std::string_view text, DeviceDescription* description, std::string* error) {
+  constexpr uint64_t kFastestBusRate = 10000;
+  const std::vector<std::string_view> words = Words(text);
+  uint64_t rate = 0;
+  if (words.size() != 2 || words[1] != "MB/s" || !ParseNumber(words[0], kFastestBusRate, &rate) ||
+      rate == 0) {
+    *error = "expected '<1 to 10000> MB/s'";
+    return false;
+  }
+  description->bus_rate_mb_per_s = static_cast<uint32_t>(rate);
+  return true;
+}
+
 bool ParseImage(std::string_view text, ImageSource* image, std::string* error) {
   const std::vector<std::string_view> words = Words(text);
   if (words.size() == 1 && words[0] == "chart") {
@@ -285,6 +299,7 @@ const std::map<std::string_view, Setting> kSettings = {
      }},
     {"result", ParseResult},
     {"delay", ParseDelay},
+    {"bus_rate", ParseBusRate},
 };
 
 void CopyText(const std::string& text, char* field, size_t capacity) {

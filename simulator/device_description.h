@@ -70,6 +70,9 @@ struct DeviceDescription {
   std::array<int32_t, kToolkitEntryPointCount> results{};
   // How long each call of an entry point takes, in ms (a slow device).
   std::array<uint32_t, kToolkitEntryPointCount> delays_ms{};
+  // The rate at which ReadScan delivers image bytes, in MB/s (10^6 bytes
+  // per second), as a scanner on a bus of that speed would; 0: at once.
+  uint32_t bus_rate_mb_per_s = 0;
 };
 
 struct ParsedDescription {

@@ -1,5 +1,6 @@
 // The read loop of a scan: asks the scanner for the image piece by piece and
-// hands each piece to the image writer, until every byte has arrived, a read
+// hands each piece to the image writer, which encodes it on a thread of its
+// own while the next piece is read, until every byte has arrived, a read
 // fails, or the scanner keeps answering with nothing.
 #pragma once
 
@@ -15,7 +16,8 @@ namespace zorvik::host {
 // it filled; nullopt when the read failed (the reader reports why).
 using ReadScanPiece = std::function<std::optional<uint32_t>(uint8_t* buffer, uint32_t wanted)>;
 
-// Told the bytes received so far and the seconds since the transfer began.
+// Told the bytes received so far and the seconds since the transfer began
+// (on the reading thread).
 using TransferProgress = std::function<void(uint64_t done, double seconds)>;
 
 // Asked before every read; true stops the transfer (the user cancelled).
@@ -39,13 +41,15 @@ struct TransferResult {
   TransferOutcome outcome = TransferOutcome::kComplete;
   // The writer's failure with kWriteFailed, else S_OK.
   HRESULT write_error = S_OK;
-  uint64_t bytes = 0;
+  uint64_t bytes = 0;  // received from the scanner
   double seconds = 0;
 };
 
 // Reads `total_bytes` in pieces of at most `piece_bytes` into `writer` and,
-// when every byte arrived, commits the image. `progress` and `cancelled` may
-// be empty.
+// when every byte arrived and was written, commits the image. Reads,
+// `progress` and `cancelled` run on the calling thread; `writer` appends on
+// another thread (with COM of its own) and commits on the calling thread.
+// `progress` and `cancelled` may be empty.
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
                             ImageWriter& writer, const TransferProgress& progress,
                             const TransferCancelled& cancelled = {});

@@ -157,6 +157,49 @@ INSTANTIATE_TEST_SUITE_P(
         TakeoverCase{"DiedGivingItBack", "hold_guard_until_killed", L'G', 3000, ""}),
     [](const testing::TestParamInfo<TakeoverCase>& info) { return info.param.label; });
 
+// A holder gives its unit back before it clears its record. A process that
+// dies taking the unit in between leaves a record naming a running process:
+// the waiter must not take over then, but must once that record is cleared.
+TEST(HolderTakeover, DeathTakingTheDeviceBeforeTheLastHolderClearedItsRecord) {
+  const std::string device = test::UniqueDeviceName("uncleared");
+  CScannerLock lock(device.c_str());
+  LockOwnerRecord record(lock.semaphore_name(), nullptr);
+  ASSERT_TRUE(record.valid());
+  uint64_t token = 0;
+  {
+    const OwnerGuardHold hold = record.AcquireGuard(0);
+    ASSERT_TRUE(hold.owned());
+    token = record.SetOwner(CurrentProcessIdentity());
+  }
+  HolderProcess taker("hold_guard_until_killed", L'S', device);
+  ASSERT_TRUE(taker.Holds());
+  taker.child().Kill();
+
+  EXPECT_EQ(0, lock.Lock(kLockTypeThread, 300)) << "the record still names a running holder";
+  const size_t log_start = test::LogFileSize();
+  record.ClearHold(token);
+  ASSERT_TRUE(lock.Lock(kLockTypeThread, 3000));
+  EXPECT_TRUE(lock.Unlock());
+  const std::string lines = test::DetailLinesSince(log_start);
+  EXPECT_NE(std::string::npos, lines.find(kEndedInsideUpdateLine)) << lines;
+}
+
+// Two sessions of one process on one device: the first clears its record
+// after giving the device back, when the second may already hold it.
+TEST(LockOwnerRecord, ClearingAHoldLeavesALaterHoldRecorded) {
+  const CScannerLock lock(test::UniqueDeviceName("token").c_str());
+  LockOwnerRecord record(lock.semaphore_name(), nullptr);
+  ASSERT_TRUE(record.valid());
+  const OwnerGuardHold hold = record.AcquireGuard(0);
+  ASSERT_TRUE(hold.owned());
+  const uint64_t first = record.SetOwner(CurrentProcessIdentity());
+  const uint64_t second = record.SetOwner(CurrentProcessIdentity());
+  record.ClearHold(first);
+  EXPECT_EQ(GetCurrentProcessId(), record.Owner().process_id);
+  record.ClearHold(second);
+  EXPECT_TRUE(record.Owner().empty());
+}
+
 TEST(HolderTakeover, WaiterAlreadyWaitingGetsTheDeviceWhenTheHolderDies) {
   const std::string device = test::UniqueDeviceName("waiting");
   HolderProcess holder("hold_lock_until_killed", L'T', device);

@@ -72,6 +72,8 @@ TEST(DeviceDescription, ReportsEverySettingItDoesNotUnderstandAndLeavesItOut) {
        "line 1: result: expected a non-zero 32-bit value (a failure is scripted with 'fail')"},
       {"delay = ClearIOHandle 10001", "line 1: delay: expected a delay of 0 to 10000 ms"},
       {"delay = ClearIOHandle", "line 1: delay: expected '<EntryPoint> <milliseconds>'"},
+      {"bus_rate = 40", "line 1: bus_rate: expected '<1 to 10000> MB/s'"},
+      {"bus_rate = 0 MB/s", "line 1: bus_rate: expected '<1 to 10000> MB/s'"},
   };
   for (const BadLine& bad : cases) {
     SCOPED_TRACE(bad.line);
@@ -102,6 +104,7 @@ TEST(DeviceDescription, ReadsScriptedFaultsPressesAndResults) {
       "result = InitializeScanner 2\n"
       "result = StopScan -1\n"
       "delay = ClearIOHandle 20\n"
+      "bus_rate = 40 MB/s\n"
       "image = solid 0x8000\n"
       "lamp = off\n");
   ASSERT_TRUE(parsed.problems.empty()) << parsed.problems.front();
@@ -125,6 +128,7 @@ TEST(DeviceDescription, ReadsScriptedFaultsPressesAndResults) {
   EXPECT_EQ(2, d.results[static_cast<size_t>(ToolkitEntry::InitializeScanner)]);
   EXPECT_EQ(-1, d.results[static_cast<size_t>(ToolkitEntry::StopScan)]);
   EXPECT_EQ(20u, d.delays_ms[static_cast<size_t>(ToolkitEntry::ClearIOHandle)]);
+  EXPECT_EQ(40u, d.bus_rate_mb_per_s);
   EXPECT_TRUE(d.image.solid);
   EXPECT_EQ(0x8000, d.image.value);
   EXPECT_FALSE(d.lamp_on);

@@ -141,6 +141,19 @@ struct RefusedCall {
   uint8_t status;
 };
 
+// A bus rate only holds the reads back: the bytes are those of a device
+// without one, and they take at least the time the bus needs for them (less
+// the couple of milliseconds a host may get back after idling).
+TEST_F(ScriptedRead, ABusRateDeliversTheSameBytesNoFasterThanTheBus) {
+  record_ = ScanRecord(2, 8, 0, 0, 1000, 400, 300, 300);  // 1.2 MB
+  image_ = ExpectedImage(record_, sim::IdentityGamma());
+  StartScan("bus_rate = 40 MB/s");
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(image_, ReadImage(image_.size(), 64 * 1024));
+  const ULONGLONG bus_ms = image_.size() / 40000;  // 30 ms at 40 MB/s
+  EXPECT_GE(GetTickCount64() - start, bus_ms - 3);
+}
+
 TEST_F(SimulatedDevice, RefusesCallsOutOfOrderOrWithBadArguments) {
   const TOOLKIT_SCAN_PARAMETER record = ScanRecord(4, 24, 0, 0, 8, 8, 300, 300);
   const auto initialize = [](CToolkitInterface& t) { ASSERT_EQ(1, t.InitializeScanner()); };

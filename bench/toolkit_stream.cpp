@@ -1,23 +1,16 @@
-// A minimal IStream whose Read fills the buffer; every other method is
-// refused. It deliberately has no IMarshal, so COM marshals it with the
-// standard marshaller.
-#include "filling_stream.h"
-
-#include <objidl.h>
-#include <wrl/client.h>
+// A minimal IStream whose Read is the toolkit's ReadScan; every other
+// method is refused. It deliberately has no IMarshal, so COM marshals it
+// with the standard marshaller.
+#include "toolkit_stream.h"
 
 #include <atomic>
-#include <cstring>
-#include <vector>
 
-#include "other_apartment.h"
-#include "read_throughput.h"
-#include "stopwatch.h"
+#include "interleaved_reads.h"
 
 namespace zorvik::bench {
 namespace {
 
-class FillingStream final : public IStream {
+class ToolkitStream final : public IStream {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -35,11 +28,14 @@ class FillingStream final : public IStream {
     if (left == 0) delete this;
     return left;
   }
+  // Made on the apartment's thread, so the reader selects the device there.
+  bool valid() const { return reader_.valid(); }
+
   HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG bytes, ULONG* read) override {
-    std::memset(buffer, 0x5a, bytes);
-    if (read != nullptr) *read = bytes;
+    const bool done = reader_.Read(static_cast<uint8_t*>(buffer), bytes);
+    if (read != nullptr) *read = done ? bytes : 0;
     last_reader_thread_ = GetCurrentThreadId();
-    return S_OK;
+    return done ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override {
@@ -66,37 +62,36 @@ class FillingStream final : public IStream {
 
  private:
   std::atomic<ULONG> references_{1};
+  const ToolkitScanReader reader_;
 };
 
-std::atomic<DWORD> FillingStream::last_reader_thread_{0};
+std::atomic<DWORD> ToolkitStream::last_reader_thread_{0};
 
 }  // namespace
 
-double CrossApartmentStreamMegabytesPerSecond(uint32_t chunk, uint64_t total, int runs) {
-  OtherApartment apartment;
-  Microsoft::WRL::ComPtr<IStream> proxy;
+CrossApartmentToolkitStream::CrossApartmentToolkitStream() {
   uintptr_t object_address = 0;
-  const HRESULT created = apartment.Create(
+  const HRESULT created = apartment_.Create(
       [](IUnknown** object) {
-        *object = static_cast<IStream*>(new FillingStream);
+        auto* stream = new ToolkitStream;
+        if (!stream->valid()) {
+          stream->Release();
+          return E_FAIL;
+        }
+        *object = static_cast<IStream*>(stream);
         return S_OK;
       },
-      IID_IStream, reinterpret_cast<void**>(proxy.GetAddressOf()), &object_address);
-  if (FAILED(created) || reinterpret_cast<uintptr_t>(proxy.Get()) == object_address) return -1.0;
+      IID_IStream, reinterpret_cast<void**>(proxy_.GetAddressOf()), &object_address);
+  if (FAILED(created))
+    failure_ = "the stream could not be made or marshalled";
+  else if (reinterpret_cast<uintptr_t>(proxy_.Get()) == object_address)
+    failure_ = "the caller got the stream itself, not a proxy";
+}
 
-  std::vector<uint8_t> buffer(chunk);
-  bool failed = false;
-  const double figure = MedianOfRuns(runs, [&] {
-    const double start = NowSeconds();
-    for (uint64_t done = 0; done < total && !failed; done += chunk) {
-      ULONG read = 0;
-      failed = FAILED(proxy->Read(buffer.data(), chunk, &read)) || read != chunk;
-    }
-    return MegabytesPerSecond(total, NowSeconds() - start);
-  });
-  failed |= FillingStream::last_reader_thread_ != apartment.thread_id();
-  proxy.Reset();
-  return failed ? -1.0 : figure;
+bool CrossApartmentToolkitStream::Read(uint8_t* buffer, uint32_t bytes) {
+  ULONG read = 0;
+  return SUCCEEDED(proxy_->Read(buffer, bytes, &read)) && read == bytes &&
+         ToolkitStream::last_reader_thread_ == apartment_.thread_id();
 }
 
 }  // namespace zorvik::bench
