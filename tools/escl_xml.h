@@ -48,7 +48,7 @@ struct EsclScannerInfo {
   std::string serial_number;
   std::string uuid;
   ScannerLimits limits;
-  std::vector<EsclFormat> formats = {EsclFormat::kPng, EsclFormat::kJpeg};
+  std::vector<EsclFormat> formats = AllEsclFormats();
 };
 
 std::string WriteScannerCapabilities(const EsclScannerInfo& scanner);

@@ -8,7 +8,7 @@
 namespace zorvik::host {
 
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress,
+                            ScanSink& writer, const TransferProgress& progress,
                             const TransferCancelled& cancelled) {
   TransferResult result;
   const auto start = std::chrono::steady_clock::now();

@@ -47,7 +47,7 @@ struct TransferResult {
 // when every byte arrived, commits the image. `progress` and `cancelled` may
 // be empty.
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress,
+                            ScanSink& writer, const TransferProgress& progress,
                             const TransferCancelled& cancelled = {});
 
 }  // namespace zorvik::host
