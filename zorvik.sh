@@ -36,7 +36,7 @@ BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
 BUILD_TYPE="${ZORVIK_BUILD_TYPE:-Release}"
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest
-  clang libclang-rt-14-dev sane-utils sane-airscan curl python3)
+  clang libclang-rt-14-dev sane-utils sane-airscan curl python3 poppler-utils)
 
 install_packages() {
   local missing=()
