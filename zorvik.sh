@@ -114,6 +114,8 @@ run_bench() {
   local wine_run="$BUILD_DIR/wine-run"
   "$wine_run" wineboot.exe </dev/null >/dev/null 2>&1 || true
   "$wine_run" "$BUILD_DIR/bin/zorvik_bench.exe" | tr -d '\r'
+  # scanimage is a Linux program: the eSCL table is measured from here.
+  bash "$ROOT/bench/share_bench.sh" "$BUILD_DIR"
 }
 
 # The stress suites (ctest label "reliability") at their long size, one at a
