@@ -4,8 +4,9 @@
 # zorvik_share over 127.0.0.1, beside zorvik_scan writing the same page to
 # the same format (PNG) on the same machine: wall time, and peak memory of
 # the server, of scanimage and of zorvik_scan (each process's peak resident
-# set, measured by bench/peak_memory.py). The server is started for these
-# scans only, so its peak is theirs.
+# set, measured by bench/peak_memory.py; "program" is scanimage or
+# zorvik_scan). The server is started for these scans only, so its peak is
+# theirs.
 #
 #   share_bench.sh <build folder>
 set -u
@@ -78,7 +79,7 @@ echo "   process over the rounds (what Wine reports as its peak working set),"
 echo "   MB = 10^6 bytes"
 echo
 row() { printf '%-24s %9s %14s %14s %9s %7s\n' "$@"; }
-row "" "time (s)" "server peak" "client peak" "PNG (MB)" "status"
+row "" "time (s)" "server peak" "program peak" "PNG (MB)" "status"
 row "scanimage over eSCL" "$client_seconds" "$server_mb" "$client_mb" \
   "$(file_mb "$work/escl.png")" "$client_status/$server_status"
 row "zorvik_scan" "$scan_seconds" "-" "$scan_mb" "$(file_mb "$work/scan.png")" "$scan_status"

@@ -54,10 +54,10 @@ std::wstring ParseListen(const std::wstring& value, ShareOptions* options) {
 
 // Names of kEsclFormats, comma-separated, each once.
 std::wstring ParseFormats(const std::wstring& value, ShareOptions* options) {
+  auto wide = [](const char* name) { return std::wstring(name, name + strlen(name)); };
   std::wstring known;
   for (const EsclFormatEntry& entry : kEsclFormats) {
-    known +=
-        (known.empty() ? L"" : L", ") + std::wstring(entry.name, entry.name + strlen(entry.name));
+    known += (known.empty() ? L"" : L", ") + wide(entry.name);
   }
   std::vector<EsclFormat> formats;
   size_t start = 0;
@@ -67,7 +67,7 @@ std::wstring ParseFormats(const std::wstring& value, ShareOptions* options) {
         value.substr(start, comma == std::wstring::npos ? comma : comma - start);
     std::optional<EsclFormat> format;
     for (const EsclFormatEntry& entry : kEsclFormats) {
-      if (name == std::wstring(entry.name, entry.name + strlen(entry.name))) format = entry.format;
+      if (name == wide(entry.name)) format = entry.format;
     }
     if (!format || std::find(formats.begin(), formats.end(), *format) != formats.end()) {
       return L"--formats takes a comma-separated list of " + known + L", each once, not '" + value +
