@@ -38,7 +38,7 @@ BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
 BUILD_TYPE="${ZORVIK_BUILD_TYPE:-Release}"
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest
-  clang libclang-rt-14-dev sane-utils sane-airscan curl python3)
+  clang libclang-rt-14-dev sane-utils sane-airscan curl python3 poppler-utils)
 
 install_packages() {
   local missing=()
@@ -116,6 +116,8 @@ run_bench() {
   local wine_run="$BUILD_DIR/wine-run"
   "$wine_run" wineboot.exe </dev/null >/dev/null 2>&1 || true
   "$wine_run" "$BUILD_DIR/bin/zorvik_bench.exe" "$@" | tr -d '\r'
+  # scanimage is a Linux program: the eSCL table is measured from here.
+  if [[ " $* " != *" --reads-only "* ]]; then bash "$ROOT/bench/share_bench.sh" "$BUILD_DIR"; fi
 }
 
 # The stress suites (ctest label "reliability") at their long size, one at a

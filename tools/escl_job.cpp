@@ -11,6 +11,7 @@
 #include "call_report.h"
 #include "console_text.h"
 #include "image_writer.h"
+#include "pdf_writer.h"
 #include "scan_setup.h"
 #include "scanner_object.h"
 #include "scanner_session_guard.h"
@@ -34,6 +35,22 @@ const char* FailureReason(uint32_t driver_error) {
     default:
       return "JobFailed";
   }
+}
+
+// The writer of the document the client asked for, into `stream`.
+HRESULT CreateDocumentWriter(IStream* stream, EsclFormat format, const ScanOptions& options,
+                             const ImageShape& shape, std::unique_ptr<ScanSink>* writer) {
+  HRESULT hr = S_OK;
+  if (format == EsclFormat::kPdf) {
+    std::unique_ptr<PdfWriter> pdf;
+    hr = PdfWriter::CreateInStream(stream, shape, &pdf);
+    *writer = std::move(pdf);
+  } else {
+    std::unique_ptr<ImageWriter> image;
+    hr = ImageWriter::CreateInStream(stream, options.format, shape, &image);
+    *writer = std::move(image);
+  }
+  return hr;
 }
 
 }  // namespace
@@ -224,10 +241,10 @@ void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTT
     return;
   }
   ComPtr<IStream> encoded;
-  std::unique_ptr<ImageWriter> writer;
+  std::unique_ptr<ScanSink> writer;
   HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &encoded);
   if (SUCCEEDED(hr))
-    hr = ImageWriter::CreateInStream(encoded.Get(), options.format, shape, &writer);
+    hr = CreateDocumentWriter(encoded.Get(), setup_.settings.format, options, shape, &writer);
   bool complete = false;
   if (report.Step("preparing the image encoder", hr, kExitSystemFailure)) {
     const uint64_t total = static_cast<uint64_t>(geometry.dwBytesPerLine) * geometry.dwPixelHeight;

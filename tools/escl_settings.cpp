@@ -56,15 +56,26 @@ std::optional<EsclColorMode> EsclColorModeNamed(const std::string& name) {
   return std::nullopt;
 }
 
-const char* EsclFormatMime(EsclFormat format) {
-  return format == EsclFormat::kJpeg ? "image/jpeg" : "image/png";
+const EsclFormatEntry& EsclFormatOf(EsclFormat format) {
+  for (const EsclFormatEntry& entry : kEsclFormats) {
+    if (entry.format == format) return entry;
+  }
+  return kEsclFormats[0];
 }
 
+const char* EsclFormatMime(EsclFormat format) { return EsclFormatOf(format).mime; }
+
 std::optional<EsclFormat> EsclFormatOfMime(const std::string& mime) {
-  for (EsclFormat format : kEsclFormats) {
-    if (mime == EsclFormatMime(format)) return format;
+  for (const EsclFormatEntry& entry : kEsclFormats) {
+    if (mime == entry.mime) return entry.format;
   }
   return std::nullopt;
+}
+
+std::vector<EsclFormat> AllEsclFormats() {
+  std::vector<EsclFormat> formats;
+  for (const EsclFormatEntry& entry : kEsclFormats) formats.push_back(entry.format);
+  return formats;
 }
 
 std::vector<uint16_t> OfferedResolutions(const ScannerLimits& limits) {
@@ -86,10 +97,9 @@ std::string CheckScanSettings(const EsclScanSettings& settings, const ScannerLim
              " is not one of the resolutions this scanner offers";
     }
   }
-  // JPEG holds 8-bit samples only.
   const bool deep = settings.color_mode == EsclColorMode::kRgb48 ||
                     settings.color_mode == EsclColorMode::kGrayscale16;
-  if (deep && settings.format == EsclFormat::kJpeg) {
+  if (deep && EsclFormatOf(settings.format).eight_bit_only) {
     return std::string(EsclColorModeName(settings.color_mode)) + " is offered as " +
            EsclFormatMime(EsclFormat::kPng) + " only";
   }

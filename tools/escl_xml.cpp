@@ -7,7 +7,6 @@
 #include <xmllite.h>
 
 #include <cstring>
-#include <optional>
 
 #include "call_report.h"
 #include "console_text.h"
@@ -20,9 +19,6 @@ using Microsoft::WRL::ComPtr;
 // Deeper documents are not ScanSettings; the bound also keeps the reader's
 // own stack small.
 constexpr UINT kMaxElementDepth = 16;
-// Numbers in a ScanSettings document: plain decimals below ten million.
-constexpr size_t kMaxDigits = 7;
-constexpr char kThreeHundredths[] = "escl:ThreeHundredthsOfInches";
 
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return L"";
@@ -33,23 +29,6 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-std::string Trimmed(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::optional<uint32_t> PlainNumber(const std::string& text) {
-  if (text.empty() || text.size() > kMaxDigits) return std::nullopt;
-  uint32_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<uint32_t>(c - '0');
-  }
-  return value;
-}
-
 // A stream over a copy of `size` bytes at `data`, positioned at the start.
 HRESULT MemoryStreamOf(const void* data, size_t size, ComPtr<IStream>* stream) {
   HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream->ReleaseAndGetAddressOf());
@@ -57,62 +36,6 @@ HRESULT MemoryStreamOf(const void* data, size_t size, ComPtr<IStream>* stream) {
   const LARGE_INTEGER start = {};
   if (SUCCEEDED(hr)) hr = (*stream)->Seek(start, STREAM_SEEK_SET, nullptr);
   return hr;
-}
-
-// Fills `read` from one element's text; `path` names the element, root first.
-void TakeValue(const std::vector<std::string>& path, const std::string& value, int* regions,
-               ReadSettings* read) {
-  auto fail = [read](SettingsProblem problem, std::string error) {
-    if (read->problem != SettingsProblem::kNone) return;
-    read->problem = problem;
-    read->error = std::move(error);
-  };
-  auto number = [&](const std::string& name) -> std::optional<uint32_t> {
-    const std::optional<uint32_t> parsed = PlainNumber(value);
-    if (!parsed)
-      fail(SettingsProblem::kMalformed, name + " is not a whole number: '" + value + "'");
-    return parsed;
-  };
-  EsclScanSettings& settings = read->settings;
-  const std::string& name = path.back();
-  if (path.size() == 4 && path[1] == "ScanRegions" && path[2] == "ScanRegion") {
-    if (*regions > 1) return;  // refused once the region ends
-    if (name == "XOffset") {
-      if (auto v = number(name)) settings.x_offset = *v;
-    } else if (name == "YOffset") {
-      if (auto v = number(name)) settings.y_offset = *v;
-    } else if (name == "Width") {
-      if (auto v = number(name)) settings.width = *v;
-    } else if (name == "Height") {
-      if (auto v = number(name)) settings.height = *v;
-    } else if (name == "ContentRegionUnits" && value != kThreeHundredths) {
-      fail(SettingsProblem::kUnsupported,
-           "regions are measured in " + std::string(kThreeHundredths));
-    }
-    return;
-  }
-  if (path.size() != 2) return;
-  if (name == "XResolution") {
-    settings.x_resolution = number(name);
-  } else if (name == "YResolution") {
-    settings.y_resolution = number(name);
-  } else if (name == "ColorMode") {
-    const std::optional<EsclColorMode> mode = EsclColorModeNamed(value);
-    if (mode) {
-      settings.color_mode = *mode;
-    } else {
-      fail(SettingsProblem::kUnsupported, "colour mode '" + value + "' is not offered");
-    }
-  } else if (name == "DocumentFormat" || name == "DocumentFormatExt") {
-    const std::optional<EsclFormat> format = EsclFormatOfMime(value);
-    if (format) {
-      settings.format = *format;
-    } else {
-      fail(SettingsProblem::kUnsupported, "document format '" + value + "' is not offered");
-    }
-  } else if (name == "InputSource" && value != "Platen") {
-    fail(SettingsProblem::kUnsupported, "this scanner has only the platen, not '" + value + "'");
-  }
 }
 
 // Writes one document into memory: elements by prefix ("pwg", "scan"),
@@ -189,13 +112,7 @@ const char* JobStateName(EsclJobState state) {
 }  // namespace
 
 ReadSettings ReadScanSettings(const char* data, size_t size) {
-  ReadSettings read;
-  auto malformed = [&read](const std::string& why) {
-    read.problem = SettingsProblem::kMalformed;
-    read.error = "the body is not a ScanSettings document: " + why;
-    return read;
-  };
-  if (size > kMaxScanSettingsBytes) return malformed("it is larger than it can be");
+  if (size > kMaxScanSettingsBytes) return MalformedSettings("it is larger than it can be");
   ComPtr<IStream> stream;
   ComPtr<IXmlReader> reader;
   HRESULT hr = MemoryStreamOf(data, size, &stream);
@@ -204,42 +121,28 @@ ReadSettings ReadScanSettings(const char* data, size_t size) {
     hr = reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
   if (SUCCEEDED(hr)) hr = reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxElementDepth);
   if (SUCCEEDED(hr)) hr = reader->SetInput(stream.Get());
-  if (FAILED(hr)) return malformed("it cannot be read");
+  if (FAILED(hr)) return MalformedSettings("it cannot be read");
 
-  std::vector<std::string> path;
-  std::string text;
-  int regions = 0;
-  bool seen_root = false;
+  ScanSettingsElements elements;
   XmlNodeType type = XmlNodeType_None;
-  while ((hr = reader->Read(&type)) == S_OK) {
+  while (!elements.stopped() && (hr = reader->Read(&type)) == S_OK) {
     if (type == XmlNodeType_Element) {
       const wchar_t* local = nullptr;
-      if (FAILED(reader->GetLocalName(&local, nullptr))) return malformed("an element has no name");
-      const std::string name = ToUtf8(local);
-      if (path.empty()) {
-        if (seen_root || name != "ScanSettings") return malformed("its root is not ScanSettings");
-        seen_root = true;
+      if (FAILED(reader->GetLocalName(&local, nullptr))) {
+        return MalformedSettings("an element has no name");
       }
-      if (path.size() == 2 && path[1] == "ScanRegions" && name == "ScanRegion") ++regions;
-      text.clear();
-      if (!reader->IsEmptyElement()) path.push_back(name);
+      elements.Start(ToUtf8(local), reader->IsEmptyElement());
     } else if (type == XmlNodeType_Text || type == XmlNodeType_CDATA) {
       const wchar_t* value = nullptr;
-      if (SUCCEEDED(reader->GetValue(&value, nullptr))) text += ToUtf8(value);
+      if (SUCCEEDED(reader->GetValue(&value, nullptr))) elements.Text(ToUtf8(value));
     } else if (type == XmlNodeType_EndElement) {
-      if (path.empty()) return malformed("an element ends that never started");
-      TakeValue(path, Trimmed(text), &regions, &read);
-      text.clear();
-      path.pop_back();
+      elements.End();
     }
   }
-  if (FAILED(hr)) return malformed("it is not well-formed XML (" + FormatHresult(hr) + ")");
-  if (!seen_root) return malformed("it is empty");
-  if (regions > 1 && read.problem == SettingsProblem::kNone) {
-    read.problem = SettingsProblem::kUnsupported;
-    read.error = "this scanner scans one region at a time";
+  if (!elements.stopped() && FAILED(hr)) {
+    return MalformedSettings("it is not well-formed XML (" + FormatHresult(hr) + ")");
   }
-  return read;
+  return elements.Finish();
 }
 
 std::string WriteScannerCapabilities(const EsclScannerInfo& scanner) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "escl_settings.h"
+#include "escl_settings_reader.h"
 #include "scan_request.h"
 
 namespace zorvik::host {
@@ -20,27 +21,9 @@ inline constexpr char kScanNamespace[] = "http://schemas.hp.com/imaging/escl/201
 // The largest ScanSettings document read; a larger body is refused unread.
 inline constexpr size_t kMaxScanSettingsBytes = 64 * 1024;
 
-enum class SettingsProblem {
-  kNone,
-  // Not a well-formed ScanSettings document (answered 400).
-  kMalformed,
-  // Well-formed, but asks for something this scanner does not do (409).
-  kUnsupported,
-};
-
-struct ReadSettings {
-  EsclScanSettings settings;
-  SettingsProblem problem = SettingsProblem::kNone;
-  // One sentence for the client when there is a problem.
-  std::string error;
-};
-
-// Reads a ScanSettings document of `size` bytes. Elements are matched by
-// their local names (clients differ in the namespace of InputSource and
-// DocumentFormat); unknown elements are skipped; a DTD, more than one scan
-// region, another input source or unit than the platen in three-hundredths
-// of an inch, an unknown colour mode or format, or a number that is not a
-// plain decimal below ten million is a problem.
+// Reads a ScanSettings document of `size` bytes, by the rules of
+// ScanSettingsElements; a DTD, or a body that is not well-formed XML, is
+// malformed.
 ReadSettings ReadScanSettings(const char* data, size_t size);
 
 struct EsclScannerInfo {
@@ -48,7 +31,7 @@ struct EsclScannerInfo {
   std::string serial_number;
   std::string uuid;
   ScannerLimits limits;
-  std::vector<EsclFormat> formats = {EsclFormat::kPng, EsclFormat::kJpeg};
+  std::vector<EsclFormat> formats = AllEsclFormats();
 };
 
 std::string WriteScannerCapabilities(const EsclScannerInfo& scanner);

@@ -20,6 +20,7 @@
 #include "file_stream.h"
 #include "scan_options.h"
 #include "scan_pixels.h"
+#include "scan_sink.h"
 #include "staged_file.h"
 #include "tiff_writer.h"
 
@@ -43,7 +44,7 @@ struct ImageShape {
   double y_dpi = 0;
 };
 
-class ImageWriter {
+class ImageWriter : public ScanSink {
  public:
   // Prepares an encoder of `format` for an image of `shape`, to be written
   // into a temporary file beside `path`. E_INVALIDARG for an empty image or a
@@ -68,7 +69,7 @@ class ImageWriter {
 
   // An image that was not committed is not a picture anyone can open: its
   // temporary file goes, and the target stays as it was.
-  ~ImageWriter() = default;
+  ~ImageWriter() override = default;
   ImageWriter(const ImageWriter&) = delete;
   ImageWriter& operator=(const ImageWriter&) = delete;
 
@@ -78,12 +79,12 @@ class ImageWriter {
   // failed write is returned as the system reported it (e.g.
   // HRESULT_FROM_WIN32(ERROR_DISK_FULL)), and returned again by every later
   // call.
-  HRESULT Append(const uint8_t* bytes, size_t count);
+  HRESULT Append(const uint8_t* bytes, size_t count) override;
 
   // Finishes the file, flushes it to disk and moves it over the target.
   // E_UNEXPECTED, with nothing written, while lines are still missing. On
   // any failure the target is as it was and the temporary file is gone.
-  HRESULT Commit();
+  HRESULT Commit() override;
 
   uint32_t lines_written() const { return lines_written_; }
   // The layout of the file's pixels as WIC names it, e.g.

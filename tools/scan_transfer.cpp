@@ -107,7 +107,7 @@ void EncodePieces(PiecePipe& pipe, ImageWriter& writer) {
 }  // namespace
 
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress,
+                            ScanSink& writer, const TransferProgress& progress,
                             const TransferCancelled& cancelled) {
   TransferResult result;
   const auto start = std::chrono::steady_clock::now();

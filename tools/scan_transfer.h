@@ -51,7 +51,7 @@ struct TransferResult {
 // another thread (with COM of its own) and commits on the calling thread.
 // `progress` and `cancelled` may be empty.
 TransferResult TransferScan(uint64_t total_bytes, uint32_t piece_bytes, const ReadScanPiece& read,
-                            ImageWriter& writer, const TransferProgress& progress,
+                            ScanSink& writer, const TransferProgress& progress,
                             const TransferCancelled& cancelled = {});
 
 }  // namespace zorvik::host

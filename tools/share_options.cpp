@@ -2,6 +2,7 @@
 #include "share_options.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace zorvik::host {
@@ -51,8 +52,13 @@ std::wstring ParseListen(const std::wstring& value, ShareOptions* options) {
   return L"";
 }
 
-// "png", "jpeg" or both, comma-separated, each once.
+// Names of kEsclFormats, comma-separated, each once.
 std::wstring ParseFormats(const std::wstring& value, ShareOptions* options) {
+  auto wide = [](const char* name) { return std::wstring(name, name + strlen(name)); };
+  std::wstring known;
+  for (const EsclFormatEntry& entry : kEsclFormats) {
+    known += (known.empty() ? L"" : L", ") + wide(entry.name);
+  }
   std::vector<EsclFormat> formats;
   size_t start = 0;
   for (;;) {
@@ -60,10 +66,12 @@ std::wstring ParseFormats(const std::wstring& value, ShareOptions* options) {
     const std::wstring name =
         value.substr(start, comma == std::wstring::npos ? comma : comma - start);
     std::optional<EsclFormat> format;
-    if (name == L"png") format = EsclFormat::kPng;
-    if (name == L"jpeg") format = EsclFormat::kJpeg;
+    for (const EsclFormatEntry& entry : kEsclFormats) {
+      if (name == wide(entry.name)) format = entry.format;
+    }
     if (!format || std::find(formats.begin(), formats.end(), *format) != formats.end()) {
-      return L"--formats takes png, jpeg or png,jpeg, not '" + value + L"'";
+      return L"--formats takes a comma-separated list of " + known + L", each once, not '" + value +
+             L"'";
     }
     formats.push_back(*format);
     if (comma == std::wstring::npos) break;
@@ -137,8 +145,8 @@ It serves until it is stopped with Ctrl-C.
                          default device)
   --job-timeout=SECONDS  cancel a scan job whose image is not fetched within
                          this time and give the scanner back (default 60)
-  --formats=LIST         the image formats offered: png, jpeg or png,jpeg
-                         (default png,jpeg)
+  --formats=LIST         the document formats offered, comma-separated: png,
+                         jpeg, pdf (default png,jpeg,pdf)
   -h, --help             this help
 
 One scan job runs at a time; a job asked for while another runs, or while

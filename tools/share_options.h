@@ -23,7 +23,7 @@ struct ShareOptions {
   // A job whose document is not fetched within this time is cancelled.
   uint32_t job_timeout_seconds = kDefaultJobTimeoutSeconds;
   // The document formats offered, in the order clients are told them.
-  std::vector<EsclFormat> formats = {EsclFormat::kPng, EsclFormat::kJpeg};
+  std::vector<EsclFormat> formats = AllEsclFormats();
   bool help = false;
 };
 
@@ -35,7 +35,7 @@ struct ParsedShareOptions {
 };
 
 // Parses the arguments after the program name: --listen ADDR:PORT,
-// -d/--device PATH, --job-timeout SECONDS, --formats png,jpeg, -h/--help
+// -d/--device PATH, --job-timeout SECONDS, --formats png,jpeg,pdf, -h/--help
 // (also as --name=value).
 ParsedShareOptions ParseShareOptions(const std::vector<std::wstring>& arguments);
 

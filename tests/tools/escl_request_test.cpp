@@ -53,6 +53,11 @@ TEST(ShareOptions, ListenDeviceTimeoutAndFormats) {
   const ParsedShareOptions none = ParseShareOptions({});
   ASSERT_TRUE(none.ok());
   EXPECT_EQ(ShareUrl(none.options), L"http://127.0.0.1:8090/eSCL/");
+  EXPECT_EQ(none.options.formats,
+            (std::vector<EsclFormat>{EsclFormat::kPng, EsclFormat::kJpeg, EsclFormat::kPdf}));
+  const ParsedShareOptions listed = ParseShareOptions({L"--formats", L"pdf,png"});
+  ASSERT_TRUE(listed.ok()) << listed.error;
+  EXPECT_EQ(listed.options.formats, (std::vector<EsclFormat>{EsclFormat::kPdf, EsclFormat::kPng}));
 
   const ParsedShareOptions all =
       ParseShareOptions({L"--listen=192.168.1.5:9000", L"-d", L"C:\\s.txt", L"--job-timeout", L"5",
@@ -74,6 +79,7 @@ TEST(ShareOptions, ListenDeviceTimeoutAndFormats) {
                                               {L"--job-timeout", L"3601"},
                                               {L"--formats", L"png,png"},
                                               {L"--formats", L"tiff"},
+                                              {L"--formats", L"png,"},
                                               {L"--formats", L""},
                                               {L"--colour"}}) {
     SCOPED_TRACE(testing::PrintToString(bad.size()) + " arguments");
@@ -120,6 +126,14 @@ TEST(ScanSettings, ReadsWhatClientsSend) {
   EXPECT_EQ(read.settings.color_mode, EsclColorMode::kGrayscale16);
   EXPECT_EQ(read.settings.format, EsclFormat::kJpeg);
   EXPECT_EQ(read.settings.x_resolution, 150u);
+  // Every format offered is read by its MIME type.
+  for (const auto& [mime, format] : {std::pair{"image/png", EsclFormat::kPng},
+                                     {"image/jpeg", EsclFormat::kJpeg},
+                                     {"application/pdf", EsclFormat::kPdf}}) {
+    const ReadSettings asked = Read(Settings(Region("0", "0", "300", "300"), "RGB24", mime));
+    ASSERT_EQ(asked.problem, SettingsProblem::kNone) << asked.error;
+    EXPECT_EQ(asked.settings.format, format) << mime;
+  }
 
   // No region: the whole platen; no resolution: absent.
   const std::string bare =
@@ -221,13 +235,18 @@ TEST(ScanSettings, CheckedAgainstThePlatenAndTheResolutionsOffered) {
     settings.y_resolution = c.dpi;
     EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(), c.fits);
   }
-  // JPEG holds 8-bit samples: the 16-bit modes are PNG only.
-  for (EsclColorMode mode : kEsclColorModes) {
-    EsclScanSettings settings;
-    settings.color_mode = mode;
-    settings.format = EsclFormat::kJpeg;
-    const bool deep = mode == EsclColorMode::kRgb48 || mode == EsclColorMode::kGrayscale16;
-    EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(), !deep) << EsclColorModeName(mode);
+  // JPEG, and the PDF around one, hold 8-bit samples: the 16-bit modes are
+  // PNG only.
+  for (EsclFormat format : {EsclFormat::kPng, EsclFormat::kJpeg, EsclFormat::kPdf}) {
+    for (EsclColorMode mode : kEsclColorModes) {
+      EsclScanSettings settings;
+      settings.color_mode = mode;
+      settings.format = format;
+      const bool deep = mode == EsclColorMode::kRgb48 || mode == EsclColorMode::kGrayscale16;
+      EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(),
+                !deep || format == EsclFormat::kPng)
+          << EsclColorModeName(mode) << " as " << EsclFormatMime(format);
+    }
   }
 }
 
