@@ -90,7 +90,7 @@ class PiecePipe {
 };
 
 // Writes every filled piece until the reader finishes or a write fails.
-void EncodePieces(PiecePipe& pipe, ImageWriter& writer) {
+void EncodePieces(PiecePipe& pipe, ScanSink& writer) {
   // The encoders are COM objects; this thread needs COM of its own.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   while (std::unique_ptr<Piece> piece = pipe.TakeFilled()) {
