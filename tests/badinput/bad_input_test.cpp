@@ -20,7 +20,7 @@
 #include <tuple>
 #include <vector>
 
-#include "device_description_file.h"
+#include "device_files.h"
 #include "driver_error.h"
 #include "simulator_control.h"
 #include "zorvik.h"
@@ -209,14 +209,14 @@ std::vector<Row> Table(DWORD closed) {
   // OpenScannerSession: the pointers, the name and the I/O type.
   rows.push_back({"OpenScannerSession", "phSession null",
                   [](const Objects& o, DWORD* e) {
-                    DeviceDescriptionFile device;
+                    TempDeviceFile device;
                     std::wstring path = device.wide_path();
                     return o.scanner->OpenScannerSession(path.data(), 1, nullptr, e);
                   },
                   E_POINTER, kUnwritten});
   rows.push_back({"OpenScannerSession", "pdwErrorCode null",
                   [](const Objects& o, DWORD*) {
-                    DeviceDescriptionFile device;
+                    TempDeviceFile device;
                     std::wstring path = device.wide_path();
                     DWORD handle = kUnwritten;
                     const HRESULT result =
@@ -228,7 +228,7 @@ std::vector<Row> Table(DWORD closed) {
   for (const DWORD io_type : {DWORD{0}, DWORD{2}, DWORD{0xFFFF}, DWORD{0xFFFFFFFF}}) {
     rows.push_back({"OpenScannerSession", "dwDevIOType " + std::to_string(io_type),
                     [io_type](const Objects& o, DWORD* e) {
-                      DeviceDescriptionFile device;
+                      TempDeviceFile device;
                       std::wstring path = device.wide_path();
                       DWORD handle = kUnwritten;
                       const HRESULT result =
@@ -527,8 +527,8 @@ class BadInputTest : public ZorvikModuleTest {
   }
 
   sim::SimulatorControl simulator_;
-  DeviceDescriptionFile device_;
-  DeviceDescriptionFile closed_device_;
+  TempDeviceFile device_;
+  TempDeviceFile closed_device_;
   ComPtr<IScanner> scanner_;
   ComPtr<IButton> button_;
   ComPtr<ILog> log_;

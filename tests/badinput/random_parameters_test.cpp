@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "device_description_file.h"
+#include "device_files.h"
 #include "dump_rules.h"
 #include "log_settings.h"
 #include "random_record.h"
@@ -77,7 +77,7 @@ class LockedDevice {
 
  private:
   ::zorvik::zorvik& scanner_;
-  DeviceDescriptionFile file_;
+  TempDeviceFile file_;
   DWORD handle_ = 0;
   bool opened_ = false;
 };

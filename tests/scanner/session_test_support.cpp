@@ -51,20 +51,6 @@ constexpr uint32_t kTestOpenLockTimeoutMs = 300;
 
 }  // namespace
 
-TempDeviceFile::TempDeviceFile(const std::string& description) : file_("device") {
-  UniqueHandle file(CreateFileA(path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  WriteFile(file.get(), description.data(), static_cast<DWORD>(description.size()), &written,
-            nullptr);
-}
-
-bool TempDeviceFile::IsClosed() const {
-  UniqueHandle file(CreateFileA(path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.valid();
-}
-
 size_t LogMark() { return g_log->Read().size(); }
 
 std::string LogSince(size_t mark) {

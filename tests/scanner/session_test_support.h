@@ -10,25 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "device_files.h"
 #include "log_test_files.h"
 #include "test_text.h"
 #include "zorvik_object.h"
 
 namespace zorvik::test {
-
-// A simulated scanner's device file (docs/simulator.md), deleted with the
-// object. Its path is what a host passes to OpenScannerSession.
-class TempDeviceFile {
- public:
-  explicit TempDeviceFile(const std::string& description = "");
-  const std::string& path() const { return file_.path(); }
-  std::wstring wide_path() const { return file_.wide_path(); }
-  // True when nothing holds the file open: it can be opened unshared again.
-  bool IsClosed() const;
-
- private:
-  TempLogFile file_;
-};
 
 // What an OpenScannerSession call gave back.
 struct OpenOutcome {

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "device_file.h"
+#include "device_files.h"
 #include "simulated_scanner.h"
 
 namespace zorvik::test {
@@ -69,7 +69,7 @@ TEST_F(SimulatedDevice, ScriptedFaultsFailTheirCallsWithTheirStatus) {
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.name);
-    DeviceFile device(c.description);
+    OpenedDeviceFile device(c.description);
     ASSERT_EQ(1, toolkit_.SetIOHandle(device.handle()));
     if (c.initialize_first) {
       ASSERT_EQ(1, toolkit_.InitializeScanner());
@@ -88,7 +88,7 @@ TEST_F(SimulatedDevice, ScriptedFaultsFailTheirCallsWithTheirStatus) {
 class ScriptedRead : public SimulatorTest {
  protected:
   void StartScan(const char* description) {
-    device_ = std::make_unique<DeviceFile>(description);
+    device_ = std::make_unique<OpenedDeviceFile>(description);
     StartUp(device_->handle());
     ASSERT_EQ(1, toolkit_.SetScanParameter(&record_));
     ASSERT_EQ(1, toolkit_.StartScan());
@@ -96,7 +96,7 @@ class ScriptedRead : public SimulatorTest {
 
   TOOLKIT_SCAN_PARAMETER record_ = ScanRecord(2, 8, 0, 0, 10, 20, 300, 300);
   std::vector<uint8_t> image_ = ExpectedImage(record_, sim::IdentityGamma());
-  std::unique_ptr<DeviceFile> device_;
+  std::unique_ptr<OpenedDeviceFile> device_;
 };
 
 TEST_F(ScriptedRead, FailsAtItsByteAfterDeliveringTheBytesBefore) {
@@ -248,8 +248,8 @@ TEST_F(SimulatedDevice, RefusesRecordsItCannotScanAndKeepsNoStaleOnes) {
 }
 
 TEST_F(SimulatedDevice, TwoDevicesKeepSeparateState) {
-  DeviceFile first("model = Scanner A\n");
-  DeviceFile second(
+  OpenedDeviceFile first("model = Scanner A\n");
+  OpenedDeviceFile second(
       "model = Scanner B\nlamp = off\nbutton_count = 2\n"
       "fail = LampOn status 150 times 1\n");
   StartUp(first.handle());
@@ -283,8 +283,8 @@ TEST_F(SimulatedDevice, TwoDevicesKeepSeparateState) {
 // Two threads, each selecting its own device before every request, as many
 // times as `rounds`; the number of answers that came from the other device.
 int DriveTwoDevicesFromTwoThreads(int rounds) {
-  DeviceFile first("model = Scanner A\n");
-  DeviceFile second("model = Scanner B\n");
+  OpenedDeviceFile first("model = Scanner A\n");
+  OpenedDeviceFile second("model = Scanner B\n");
   std::atomic<int> mismatches{0};
   const auto drive = [&](HANDLE device, const char* model) {
     CToolkitInterface toolkit(kToolkitUsbIoType);
@@ -309,8 +309,8 @@ TEST_F(SimulatedDevice, EachThreadDrivesTheDeviceItSelectedInThreadMode) {
 }
 
 TEST_F(SimulatedDevice, TheSelectionIsTheProcesssAndADivertedRequestIsRecorded) {
-  DeviceFile first("model = Scanner A\n");
-  DeviceFile second("model = Scanner B\n");
+  OpenedDeviceFile first("model = Scanner A\n");
+  OpenedDeviceFile second("model = Scanner B\n");
   ASSERT_EQ(1, toolkit_.SetIOHandle(first.handle()));
   std::thread([&] {
     CToolkitInterface other(kToolkitUsbIoType);
@@ -351,7 +351,7 @@ TEST_F(SimulatedDevice, RequestsRacingTheirSelectionsAreCaught) {
 }
 
 TEST_F(SimulatedDevice, OverlappingRequestsOnOneDeviceAreCaught) {
-  DeviceFile device("");
+  OpenedDeviceFile device("");
   std::atomic<bool> overlapped{false};
   const auto drive = [&] {
     CToolkitInterface toolkit(kToolkitUsbIoType);
@@ -381,7 +381,7 @@ TEST_F(SimulatedDevice, OverlappingRequestsOnOneDeviceAreCaught) {
 TEST_F(SimulatedDevice, AHandleIsCheckedAgainstItsFileOnlyWhenTheSelectionChanges) {
   // A second handle to the first file, closed while the file itself stays
   // (a file deleted and created again may come back as the same file).
-  DeviceFile first("model = Scanner A\n");
+  OpenedDeviceFile first("model = Scanner A\n");
   HANDLE value = nullptr;
   ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), first.handle(), GetCurrentProcess(), &value, 0,
                               FALSE, DUPLICATE_SAME_ACCESS));
@@ -389,19 +389,19 @@ TEST_F(SimulatedDevice, AHandleIsCheckedAgainstItsFileOnlyWhenTheSelectionChange
   ASSERT_EQ(1, toolkit_.SetIOHandle(value));
   EXPECT_EQ("Scanner A", ModelName());
   duplicate.reset();
-  DeviceFile second("model = Scanner B\n");
+  OpenedDeviceFile second("model = Scanner B\n");
   if (second.handle() != value) GTEST_SKIP() << "the platform did not hand the value out again";
   ASSERT_EQ(1, toolkit_.SetIOHandle(value));
   EXPECT_EQ("Scanner A", ModelName());
 
-  DeviceFile other("model = Scanner C\n");
+  OpenedDeviceFile other("model = Scanner C\n");
   ASSERT_EQ(1, toolkit_.SetIOHandle(other.handle()));
   ASSERT_EQ(1, toolkit_.SetIOHandle(value));
   EXPECT_EQ("Scanner B", ModelName());
 }
 
 TEST_F(SimulatedDevice, ScriptedPressIsLatchedUntilReset) {
-  DeviceFile device("press = 2 after 3\npress = 1 after 5\n");
+  OpenedDeviceFile device("press = 2 after 3\npress = 1 after 5\n");
   StartUp(device.handle());
   const auto poll = [this]() {
     TOOLKIT_BUTTON_EVENT event{0x7F, 0x7F};
@@ -436,7 +436,7 @@ TEST_F(SimulatedDevice, HandleWithoutReadableDescriptionHasNoScanner) {
 }
 
 TEST_F(SimulatedDevice, ClearIOHandleForgetsTheDevice) {
-  DeviceFile device("model = Scanner A\n");
+  OpenedDeviceFile device("model = Scanner A\n");
   StartUp(device.handle());
   ASSERT_EQ(1, toolkit_.LampOff());
   const uint32_t devices = simulator_.DeviceCount();

@@ -3,7 +3,7 @@
 // windows away from the origin and reads that split pixels and lines.
 #include <gtest/gtest.h>
 
-#include "device_file.h"
+#include "device_files.h"
 #include "simulated_scanner.h"
 
 namespace zorvik::test {
@@ -80,7 +80,7 @@ TEST_F(ScanImage, ReadPastTheEndDeliversTheRestAndFails) {
 }
 
 TEST_F(ScanImage, SolidImageIgnoresTheChart) {
-  DeviceFile device("image = solid 0x4000\n");
+  OpenedDeviceFile device("image = solid 0x4000\n");
   StartUp(device.handle());
   const TOOLKIT_SCAN_PARAMETER record = ScanRecord(4, 48, 0, 0, 4, 2, 300, 300);
   ASSERT_EQ(1, toolkit_.SetScanParameter(&record));

@@ -7,7 +7,7 @@
 #include <map>
 #include <thread>
 
-#include "device_file.h"
+#include "device_files.h"
 #include "simulated_scanner.h"
 
 namespace zorvik::test {
@@ -26,7 +26,7 @@ std::vector<uint8_t> BytesOf(const Record& record) {
 class Journal : public SimulatorTest {};
 
 TEST_F(Journal, KeepsTheRecordAndTablesAScanStartHandsIn) {
-  DeviceFile device("");
+  OpenedDeviceFile device("");
   StartUp(device.handle());
   const TOOLKIT_SCAN_PARAMETER record = ScanRecord(4, 24, 12, 34, 16, 8, 150, 300);
   const Gamma gamma = DistinctTables();
@@ -58,7 +58,7 @@ TEST_F(Journal, KeepsTheRecordAndTablesAScanStartHandsIn) {
 }
 
 TEST_F(Journal, ShowsTheSettingsADeviceFileHadThatWereNotUnderstood) {
-  DeviceFile device("colour = red\nflatbed_width = 2400\nlamp = dim\n");
+  OpenedDeviceFile device("colour = red\nflatbed_width = 2400\nlamp = dim\n");
   ASSERT_EQ(1, toolkit_.SetIOHandle(device.handle()));
   const std::vector<sim::SIM_JOURNAL_ENTRY> journal = simulator_.Journal();
   ASSERT_EQ(1u, journal.size());

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "device_file.h"
+#include "device_files.h"
 #include "simulator_control.h"
 #include "test_paths.h"
 #include "thin_calls.h"
@@ -78,7 +78,7 @@ TEST(ToolkitBinding, EveryThinCallReachesItsEntryPointUnchanged) {
   SimulatorControl simulator;
   ASSERT_TRUE(simulator.loaded());
   simulator.Reset();
-  test::DeviceFile device("result = LampOn 7\nresult = StopScan -3\n");
+  test::OpenedDeviceFile device("result = LampOn 7\nresult = StopScan -3\n");
   ASSERT_NE(nullptr, device.handle());
 
   CToolkitInterface toolkit(kToolkitUsbIoType);

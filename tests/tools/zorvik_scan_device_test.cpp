@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "device_files.h"
 #include "com_apartment.h"
 #include "program_run.h"
 #include "scoped_registration.h"
@@ -28,6 +29,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using test::ProgramRun;
 using test::RunZorvikScan;
+using test::TempDeviceFile;
 using test::ZorvikScanProcess;
 
 // The scan window of every image test: 2 x 1 inch at 100 dpi, starting half
@@ -108,25 +110,6 @@ std::wstring TempImagePath(const wchar_t* name) {
          name;
 }
 
-// A device file for the simulator, deleted when the test ends.
-class DeviceFile {
- public:
-  DeviceFile(const wchar_t* name, const std::string& text) : path_(TempImagePath(name)) {
-    UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
-      WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  }
-  ~DeviceFile() { DeleteFileW(path_.c_str()); }
-  DeviceFile(const DeviceFile&) = delete;
-  DeviceFile& operator=(const DeviceFile&) = delete;
-  const std::wstring& path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 // A file's whole contents, or nullopt when it cannot be read (is missing).
 std::optional<std::string> FileBytes(const std::wstring& path) {
   UniqueHandle file(
@@ -198,8 +181,8 @@ class ZorvikScanDeviceTest : public ::testing::Test {
   test::ScopedApartment apartment_;
   test::ZorvikModule module_;
   test::ScopedRegistration registration_{module_};
-  DeviceFile device_{L"7310.txt", ""};
-  const std::wstring device_option_ = L"-d \"" + device_.path() + L"\" ";
+  TempDeviceFile device_{"", "7310"};
+  const std::wstring device_option_ = L"-d \"" + device_.wide_path() + L"\" ";
 };
 
 struct ImageCase {
@@ -358,11 +341,11 @@ TEST_F(ZorvikScanDeviceTest, EachScannerFaultIsReportedWithTheCodeTheComponentRe
   };
   for (const DeviceCase& device : cases) {
     SCOPED_TRACE(device.label);
-    const DeviceFile file(L"device.txt", device.device_file);
+    const TempDeviceFile file(device.device_file);
     const OutputFolder folder;
     const std::wstring image = folder.File(L"keep.png");
     WriteBytes(image, kPreviousImage);
-    const ProgramRun run = RunZorvikScan(L"-d \"" + file.path() + L"\" --resolution 75 " +
+    const ProgramRun run = RunZorvikScan(L"-d \"" + file.wide_path() + L"\" --resolution 75 " +
                                          device.arguments + L" -o \"" + image + L"\"");
     EXPECT_EQ(device.exit_code, run.exit_code) << run.output;
     std::string errors = device.errors;
@@ -414,7 +397,7 @@ class HeldByAnotherHost {
 };
 
 TEST_F(ZorvikScanDeviceTest, AScannerHeldPastTheLockTimeoutIsSaidSoAndFreedAfterwards) {
-  HeldByAnotherHost other(device_.path());
+  HeldByAnotherHost other(device_.wide_path());
   ASSERT_TRUE(other.held());
   // The open itself waits five seconds for the lock, so the slow answer is
   // announced before the failure.
@@ -430,8 +413,7 @@ TEST_F(ZorvikScanDeviceTest, AScannerHeldPastTheLockTimeoutIsSaidSoAndFreedAfter
   };
   const Case cases[] = {
       {L"--resolution 75", busy},
-      {L"-L", busy + "zorvik_scan: no scanner zorvik_scan can open at '" +
-                  std::string(device_.path().begin(), device_.path().end()) + "'\n"},
+      {L"-L", busy + "zorvik_scan: no scanner zorvik_scan can open at '" + device_.path() + "'\n"},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(test.action)));
@@ -451,7 +433,7 @@ TEST_F(ZorvikScanDeviceTest, AScannerHeldPastTheLockTimeoutIsSaidSoAndFreedAfter
 }
 
 TEST_F(ZorvikScanDeviceTest, TheLockTimeoutCoversTheWholeWaitForABusyScanner) {
-  HeldByAnotherHost other(device_.path());
+  HeldByAnotherHost other(device_.wide_path());
   ASSERT_TRUE(other.held());
   ZorvikScanProcess program(device_option_ + L"--lock-timeout 30000 --lamp status");
   ASSERT_TRUE(program.started());
@@ -471,8 +453,8 @@ TEST_F(ZorvikScanDeviceTest, TheLockTimeoutCoversTheWholeWaitForABusyScanner) {
 
 TEST_F(ZorvikScanDeviceTest, ASlowStartIsAnnouncedAndShownInTheProgressLine) {
   // The first start fails, so the open pauses five seconds before it retries.
-  const DeviceFile slow(L"slow.txt", "fail = InitializeScanner status 1 times 1\n");
-  const ProgramRun run = RunZorvikScan(L"-d \"" + slow.path() + L"\" -p --lamp status");
+  const TempDeviceFile slow("fail = InitializeScanner status 1 times 1\n", "slow");
+  const ProgramRun run = RunZorvikScan(L"-d \"" + slow.wide_path() + L"\" -p --lamp status");
   EXPECT_EQ(0u, run.exit_code) << run.output;
   EXPECT_EQ(0u, run.errors.find(kSlowOpenNotice)) << run.errors;
   EXPECT_NE(std::string::npos, run.errors.find("\rWaiting for the scanner: 3 s")) << run.errors;
