@@ -7,8 +7,12 @@
 #include <map>
 #include <memory>
 
+#include "test_text.h"
+
 namespace zorvik::bench {
 namespace {
+
+using test::Widen;
 
 constexpr char kRolePrefix[] = "--role=";
 constexpr DWORD kLineUpTimeoutMs = 60000;
@@ -17,8 +21,6 @@ std::map<std::string, BenchRole>& Roles() {
   static std::map<std::string, BenchRole> roles;
   return roles;
 }
-
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::wstring OwnPath() {
   wchar_t path[MAX_PATH];
@@ -116,37 +118,6 @@ std::string TempFilePath(const std::string& name) {
   char folder[MAX_PATH + 1] = {};
   if (GetTempPathA(MAX_PATH, folder) == 0) return name;
   return folder + name;
-}
-
-StartedProcess::StartedProcess(std::wstring command_line, HANDLE output) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  if (output != nullptr) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = output;
-  }
-  PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
-                     nullptr, &startup, &info)) {
-    process_.reset(info.hProcess);
-    UniqueHandle thread(info.hThread);
-  }
-}
-
-StartedProcess::~StartedProcess() {
-  if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
-    TerminateProcess(process_.get(), 255);
-}
-
-int StartedProcess::Wait(DWORD timeout_ms) {
-  if (!process_) return -1;
-  if (WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) {
-    TerminateProcess(process_.get(), 255);
-    return -1;
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process_.get(), &code);
-  return static_cast<int>(code);
 }
 
 }  // namespace zorvik::bench

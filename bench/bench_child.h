@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_resource.h"
+#include "started_process.h"
 
 namespace zorvik::bench {
 
@@ -39,24 +39,8 @@ std::wstring ProgramFolder();
 // The temporary folder (ending in a backslash) plus `name`.
 std::string TempFilePath(const std::string& name);
 
-// A process started from `command_line`, killed on destruction if it still
-// runs. With `output`, an inheritable handle, the process writes its standard
-// output and error there.
-class StartedProcess {
- public:
-  explicit StartedProcess(std::wstring command_line, HANDLE output = nullptr);
-  ~StartedProcess();
-  StartedProcess(const StartedProcess&) = delete;
-  StartedProcess& operator=(const StartedProcess&) = delete;
-
-  bool started() const { return process_.valid(); }
-  HANDLE handle() const { return process_.get(); }
-  // The exit code, or -1 when the process did not end within `timeout_ms`
-  // (it is then killed).
-  int Wait(DWORD timeout_ms);
-
- private:
-  UniqueHandle process_;
-};
+// The processes the benchmark starts are the tests' own kind.
+using test::ProcessOptions;
+using test::StartedProcess;
 
 }  // namespace zorvik::bench

@@ -76,7 +76,7 @@ HostPace MeasureHostPace() {
                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (output_file.valid()) {
     StartedProcess scan(PageScanCommand(image, L" --progress --device=\"" + device_path + L"\""),
-                        output_file.get());
+                        ProcessOptions{.output = output_file.get()});
     if (scan.started()) pace.exit_code = scan.Wait(static_cast<DWORD>(kTimeoutSeconds * 1000));
     output_file.reset();
     if (pace.exit_code == 0) pace.scan_seconds = SummarySeconds(output);

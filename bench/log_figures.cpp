@@ -17,6 +17,7 @@
 #include "log_settings_scope.h"
 #include "stopwatch.h"
 #include "unique_resource.h"
+#include "test_text.h"
 
 namespace zorvik::bench {
 namespace {
@@ -30,7 +31,7 @@ constexpr char kTracedLabel[] = "zorvik::GetLampStatus";
 
 TracedText g_last_traced_text;
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+using test::Widen;
 
 std::unique_ptr<BenchPath> MakeLoggedPath(LoggedPath path) {
   switch (path) {

@@ -18,6 +18,7 @@
 #include "zorvik.h"
 #include "zorvik_module.h"
 #include "zorvik_module_test.h"
+#include "started_process.h"
 #include "test_text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -142,22 +143,8 @@ TEST_F(RegistrationTest, UnregisteringWhatIsNotRegisteredSucceeds) {
 }
 
 int RunRegsvr32(const std::wstring& options, const std::wstring& module_path) {
-  std::wstring command = L"regsvr32.exe " + options + L" \"" + module_path + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started))
-    return -2;
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
-  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.get(), 1);
-    return -1;
-  }
-  DWORD exit_code = 0;
-  GetExitCodeProcess(process.get(), &exit_code);
-  return static_cast<int>(exit_code);
+  test::StartedProcess regsvr32(L"regsvr32.exe " + options + L" \"" + module_path + L"\"");
+  return regsvr32.started() ? regsvr32.Wait(60000) : -2;
 }
 
 TEST_F(RegistrationTest, Regsvr32RegistersAndUnregisters) {

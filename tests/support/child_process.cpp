@@ -1,11 +1,12 @@
 #include "child_process.h"
-#include "test_text.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 #include <map>
 #include <string>
+
+#include "test_text.h"
 
 namespace zorvik::test {
 
@@ -44,40 +45,9 @@ bool RunChildRoleIfAsked(int argc, char** argv, int* exit_code) {
   return true;
 }
 
-ChildProcess::ChildProcess(const char* role, const std::wstring& argument) {
-  std::wstring command = L"\"" + OwnPath() + L"\" " + Widen(kRolePrefix) + Widen(role);
-  command += L" \"" + argument + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &info)) {
-    process_.reset(info.hProcess);
-    CloseHandle(info.hThread);
-    id_ = info.dwProcessId;
-  }
-}
-
-ChildProcess::~ChildProcess() {
-  if (process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) Kill();
-}
-
-int ChildProcess::Wait(DWORD timeout_ms) {
-  if (!process_.valid()) return -1;
-  if (WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) {
-    Kill();
-    return -1;
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process_.get(), &code);
-  return static_cast<int>(code);
-}
-
-void ChildProcess::Kill() {
-  if (!process_.valid()) return;
-  TerminateProcess(process_.get(), 99);
-  WaitForSingleObject(process_.get(), 10000);
-}
+ChildProcess::ChildProcess(const char* role, const std::wstring& argument)
+    : StartedProcess(L"\"" + OwnPath() + L"\" " + Widen(kRolePrefix) + Widen(role) + L" \"" +
+                     argument + L"\"") {}
 
 int RunChild(const char* role, const std::wstring& argument, DWORD timeout_ms) {
   ChildProcess child(role, argument);

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "unique_resource.h"
+#include "started_process.h"
 
 namespace zorvik::test {
 
@@ -28,27 +28,12 @@ bool RegisterChildRole(const char* name, ChildRole role);
 // role's exit code) when this process is a child.
 bool RunChildRoleIfAsked(int argc, char** argv, int* exit_code);
 
-// A child process of the test executable, killed on destruction if it is
-// still running so that a failed test never leaves one behind.
-class ChildProcess {
+// A child process of the test executable running `role`, killed on
+// destruction if it is still running so that a failed test never leaves one
+// behind.
+class ChildProcess : public StartedProcess {
  public:
-  ChildProcess(const char* role, const std::wstring& argument = L"");
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  bool started() const { return process_.valid(); }
-  HANDLE handle() const { return process_.get(); }
-  DWORD id() const { return id_; }
-
-  // Waits at most `timeout_ms`; returns the exit code, or -1 on time-out
-  // (the child is then killed).
-  int Wait(DWORD timeout_ms);
-  void Kill();
-
- private:
-  UniqueHandle process_;
-  DWORD id_ = 0;
+  explicit ChildProcess(const char* role, const std::wstring& argument = L"");
 };
 
 // Starts a child, waits for it and returns its exit code (-1 on time-out).

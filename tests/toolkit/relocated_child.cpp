@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "unique_resource.h"
+#include "started_process.h"
 #include "test_text.h"
 
 namespace zorvik::test {
@@ -53,22 +53,10 @@ int RunRelocatedChild(const std::wstring& folder, const char* role,
   int exit_code = -1;
   {
     PathPrefix path(path_prefix);
-    std::wstring command = L"\"" + copy + L"\" --child=" + Widen(role);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       working_directory.c_str(), &startup, &info)) {
-      UniqueHandle process(info.hProcess);
-      UniqueHandle thread(info.hThread);
-      if (WaitForSingleObject(process.get(), kChildTimeoutMs) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        if (GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
-      } else {
-        TerminateProcess(process.get(), 99);
-        WaitForSingleObject(process.get(), kChildTimeoutMs);
-      }
-    }
+    StartedProcess child(
+        L"\"" + copy + L"\" --child=" + Widen(role),
+        {.application = copy.c_str(), .working_directory = working_directory.c_str()});
+    exit_code = child.Wait(kChildTimeoutMs);
   }
   DeleteFileW(copy.c_str());
   return exit_code;

@@ -60,11 +60,13 @@ compare_scan() {
   local name="$1" mode="$2" dpi="$3" l="$4" t="$5" x="$6" y="$7" sane="$8" tolerance="${9:-}"
   timeout -k 5 120 scanimage -d "$sane" --mode "$mode" --resolution "$dpi" -l "$l" -t "$t" -x "$x" \
     -y "$y" --format=png -o "$work/$name.png" 2>"$work/$name.err"
-  check "$name: scanimage succeeded ($(cat "$work/$name.err"))" test $? -eq 0
+  status_code=$?
+  check "$name: scanimage succeeded ($(cat "$work/$name.err"))" test "$status_code" -eq 0
   "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --mode "$mode" --resolution "$dpi" -l "$l" \
     -t "$t" -x "$x" -y "$y" -o "$(windows_path "$work/$name-ref.png")" </dev/null \
     >/dev/null 2>"$work/$name-ref.err"
-  check "$name: zorvik_scan succeeded ($(cat "$work/$name-ref.err"))" test $? -eq 0
+  status_code=$?
+  check "$name: zorvik_scan succeeded ($(cat "$work/$name-ref.err"))" test "$status_code" -eq 0
   same_picture "$name" "$work/$name-ref.png" "$work/$name.png" $tolerance
 }
 
@@ -143,7 +145,8 @@ check "busy: scanimage says the device is busy ($(cat "$work/busy.err"))" \
 stop_process "$holder"
 timeout -k 5 120 scanimage -d airscan:e0:zorvik --mode Color --resolution 75 -x 25.4 -y 25.4 \
   --format=png -o "$work/after-busy.png" 2>"$work/after-busy.err"
-check "busy: once the other host has gone, scanimage scans ($(cat "$work/after-busy.err"))" test $? -eq 0
+status_code=$?
+check "busy: once the other host has gone, scanimage scans ($(cat "$work/after-busy.err"))" test "$status_code" -eq 0
 
 # scanimage killed in the middle of a large scan; the next scan succeeds.
 timeout -k 5 300 scanimage -d airscan:e0:zorvik --mode Color --resolution 600 --format=png \

@@ -27,6 +27,12 @@ stop_process() {
 
 cleanup() {
   for pid in "${servers[@]}"; do stop_process "$pid"; done
+  # What the servers said, when something failed.
+  if [ "$failures" -ne 0 ]; then
+    for log in "$work"/*.out "$work"/*.err; do
+      [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
+    done
+  fi
   "$wine_run" regsvr32.exe /u /s "$(windows_path "$bin/zorvik.dll")" </dev/null >/dev/null 2>&1
   rm -rf "$work"
 }

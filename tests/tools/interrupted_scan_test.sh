@@ -47,7 +47,8 @@ done
 # None of them left the scanner locked.
 "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --lock-timeout 1000 --lamp status \
   </dev/null >/dev/null 2>"$work/stderr"
-check "the scanner is free afterwards ($(tr -d '\r' <"$work/stderr"))" test $? -eq 0
+status_code=$?
+check "the scanner is free afterwards ($(tr -d '\r' <"$work/stderr"))" test "$status_code" -eq 0
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

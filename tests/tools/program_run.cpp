@@ -43,47 +43,20 @@ std::string ReadAll(HANDLE file) {
 ZorvikScanProcess::ZorvikScanProcess(const std::wstring& arguments)
     : output_(TemporaryOutput(L"output")), errors_(TemporaryOutput(L"errors")) {
   if (!output_ || !errors_) return;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = output_.get();
-  startup.hStdError = errors_.get();
-  std::wstring command = L"\"" + BesideExecutable(L"zorvik_scan.exe") + L"\" " + arguments;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return;
-  }
-  process_.reset(process.hProcess);
-  UniqueHandle thread(process.hThread);
-  id_ = process.dwProcessId;
+  process_ = std::make_unique<StartedProcess>(
+      L"\"" + BesideExecutable(L"zorvik_scan.exe") + L"\" " + arguments,
+      ProcessOptions{.output = output_.get(), .errors = errors_.get()});
 }
 
-ZorvikScanProcess::~ZorvikScanProcess() {
-  if (Running()) Kill();
-}
-
-bool ZorvikScanProcess::Running() const {
-  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
-}
+ZorvikScanProcess::~ZorvikScanProcess() = default;
 
 ProgramRun ZorvikScanProcess::Wait(DWORD timeout_ms) {
   ProgramRun run;
-  if (!process_) return run;
-  if (WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0) {
-    Kill();
-    return run;
-  }
-  GetExitCodeProcess(process_.get(), &run.exit_code);
+  if (!started()) return run;
+  run.exit_code = static_cast<DWORD>(process_->Wait(timeout_ms));
   run.errors = ReadAll(errors_.get());
   run.output = ReadAll(output_.get()) + run.errors;
   return run;
-}
-
-void ZorvikScanProcess::Kill() {
-  if (!process_) return;
-  TerminateProcess(process_.get(), 0xFFFFFFFF);
-  WaitForSingleObject(process_.get(), 10000);
 }
 
 ProgramRun RunZorvikScan(const std::wstring& arguments) {

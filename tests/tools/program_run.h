@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "started_process.h"
 #include "unique_resource.h"
 
 namespace zorvik::test {
@@ -26,21 +28,22 @@ class ZorvikScanProcess {
   ZorvikScanProcess(const ZorvikScanProcess&) = delete;
   ZorvikScanProcess& operator=(const ZorvikScanProcess&) = delete;
 
-  bool started() const { return process_.valid(); }
-  DWORD id() const { return id_; }
+  bool started() const { return process_ && process_->started(); }
+  DWORD id() const { return process_ ? process_->id() : 0; }
   // True while the program has not ended.
-  bool Running() const;
+  bool Running() const { return process_ && process_->Running(); }
   // Waits at most `timeout_ms`; a program that does not end in time is
   // terminated and reads as exit code 0xFFFFFFFF.
   ProgramRun Wait(DWORD timeout_ms = 30000);
   // Ends the program at once, as a kill -9 would.
-  void Kill();
+  void Kill() {
+    if (process_) process_->Kill();
+  }
 
  private:
   UniqueHandle output_;
   UniqueHandle errors_;
-  UniqueHandle process_;
-  DWORD id_ = 0;
+  std::unique_ptr<StartedProcess> process_;
 };
 
 // Runs zorvik_scan.exe with `arguments` and waits at most 30 seconds.
