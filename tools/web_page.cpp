@@ -9,8 +9,9 @@ namespace zorvik::host {
 namespace {
 
 constexpr char kStatePath[] = "/state.json";
-// A check of the scanner is this old before the state asks again.
-constexpr std::chrono::seconds kCheckValid{2};
+// A check of the scanner is this old before the state asks again: the
+// check opens the scanner, so a page left open does not do it often.
+constexpr std::chrono::seconds kCheckValid{5};
 
 const char* StateName(WebScannerState state) {
   switch (state) {
@@ -81,7 +82,8 @@ WebScannerState ScanPage::State(const WebServerView& view) {
   if (stale && !check_.valid()) {
     check_ = std::async(std::launch::async, [this, known = view.scanner_known] {
       const ComApartment com(COINIT_MULTITHREADED);
-      return SUCCEEDED(com.result()) && scanner_held_(known);
+      const bool held = SUCCEEDED(com.result()) && scanner_held_(known);
+      return Check{held, std::chrono::steady_clock::now()};
     });
   }
   if (!held_) return WebScannerState::kChecking;
@@ -92,8 +94,9 @@ void ScanPage::TakeCheck() {
   if (!check_.valid() || check_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
     return;
   }
-  held_ = check_.get();
-  checked_ = std::chrono::steady_clock::now();
+  const Check check = check_.get();
+  held_ = check.held;
+  checked_ = check.finished;
 }
 
 void ScanPage::Settle() {

@@ -73,8 +73,13 @@ class ScanPage {
   WebScannerState State(const WebServerView& view);
   void TakeCheck();
 
+  struct Check {
+    bool held;
+    std::chrono::steady_clock::time_point finished;
+  };
+
   std::function<bool(bool)> scanner_held_;
-  std::future<bool> check_;
+  std::future<Check> check_;
   std::optional<bool> held_;
   std::chrono::steady_clock::time_point checked_;
 };

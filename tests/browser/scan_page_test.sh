@@ -78,5 +78,8 @@ printf 'lamp = off\n' >"$work/7310.txt"
 start_server faulty
 page_step "a scanner fault" fail "http://127.0.0.1:$port/" "The scan failed: Scanner Lamp is Off."
 
+if [ "$failures" -ne 0 ]; then
+  for log in "$work"/*.err; do echo "--- $(basename "$log"):" && cat "$log"; done
+fi
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -53,6 +53,7 @@ TEST(ShareOptions, ListenDeviceTimeoutAndFormats) {
   const ParsedShareOptions none = ParseShareOptions({});
   ASSERT_TRUE(none.ok());
   EXPECT_EQ(ShareUrl(none.options), L"http://127.0.0.1:8090/eSCL/");
+  EXPECT_EQ(ShareRootUrl(none.options), L"http://127.0.0.1:8090/");
 
   const ParsedShareOptions all =
       ParseShareOptions({L"--listen=192.168.1.5:9000", L"-d", L"C:\\s.txt", L"--job-timeout", L"5",

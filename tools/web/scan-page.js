@@ -240,7 +240,13 @@
     if (scanner) ui.state.textContent = texts[state];
   }
 
+  // A page out of sight asks nothing: the state makes the server look at
+  // the scanner.
   async function poll() {
+    if (document.hidden) {
+      setTimeout(poll, POLL_MS);
+      return;
+    }
     try {
       const response = await fetch('/state.json', { cache: 'no-store' });
       server = await response.json();
