@@ -166,6 +166,7 @@ class EsclServer {
   // host holds the scanner) with `why` for the client.
   uint16_t KnowScanner(std::string* why) {
     if (known_) return 0;
+    page_.Settle();  // the scan page's look at the scanner ends first
     std::ostringstream lines;
     CallReport report(lines, "zorvik_share");
     known_ = ReadScannerInfo(options_.device, report, &info_);
