@@ -9,7 +9,8 @@ usage() {
 Usage:
   ./zorvik.sh build            build zorvik.dll, the toolkit and the tests
   ./zorvik.sh test             build, then run the whole test suite under Wine
-  ./zorvik.sh setup            only install the packages
+  ./zorvik.sh setup            only install the packages (and the browser
+                               test's puppeteer-core)
   ./zorvik.sh scan [OPTION]... build, register zorvik.dll in the build's Wine
                                prefix and scan a page from the simulated 7310
                                with zorvik_scan (default 150 dpi colour) into
@@ -38,17 +39,33 @@ BUILD_DIR="${ZORVIK_BUILD_DIR:-$ROOT/build}"
 BUILD_TYPE="${ZORVIK_BUILD_TYPE:-Release}"
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 googletest
-  clang libclang-rt-14-dev sane-utils sane-airscan curl python3 poppler-utils)
+  clang libclang-rt-14-dev sane-utils sane-airscan curl python3 poppler-utils chromium)
 
 install_packages() {
   local missing=()
   for package in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
   done
+  # Node.js for the browser test: Debian's nodejs and npm, unless a node
+  # with its own npm is installed already (NodeSource's package, say).
+  command -v npm >/dev/null || missing+=(nodejs npm)
   if ((${#missing[@]})); then
     echo "zorvik: installing ${missing[*]}"
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+# puppeteer-core for the browser test, at the version the lock file pins,
+# into the build tree; no browser is downloaded (the test drives Debian's
+# chromium). Installed again only when the lock file changes.
+install_browser_test() {
+  local folder="$BUILD_DIR/browser-test"
+  mkdir -p "$folder"
+  if ! cmp -s "$ROOT/tests/browser/package-lock.json" "$folder/package-lock.json" ||
+    [ ! -d "$folder/node_modules/puppeteer-core" ]; then
+    cp "$ROOT/tests/browser/package.json" "$ROOT/tests/browser/package-lock.json" "$folder/"
+    (cd "$folder" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
   fi
 }
 
@@ -66,6 +83,7 @@ build() {
 
 run_tests() {
   build
+  install_browser_test
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
 }
 
@@ -137,7 +155,10 @@ run_reliability() {
 }
 
 case "${1:-}" in
-  setup) install_packages ;;
+  setup)
+    install_packages
+    install_browser_test
+    ;;
   build)
     build
     echo "zorvik: built $BUILD_DIR/bin/zorvik.dll"

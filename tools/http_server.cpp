@@ -207,8 +207,11 @@ ULONG HttpServer::Send(HTTP_REQUEST_ID id, const HttpAnswer& answer, const void*
     response.pEntityChunks = &chunk;
   }
   ULONG sent = 0;
-  return HttpSendHttpResponse(queue_.get(), id, 0, &response, nullptr, &sent, nullptr, 0, nullptr,
-                              nullptr);
+  // Each connection is closed after its answer: Wine's driver was seen to
+  // stop handing requests over after a browser closed connections it had
+  // kept open between requests.
+  return HttpSendHttpResponse(queue_.get(), id, HTTP_SEND_RESPONSE_FLAG_DISCONNECT, &response,
+                              nullptr, &sent, nullptr, 0, nullptr, nullptr);
 }
 
 }  // namespace zorvik::host

@@ -128,9 +128,11 @@ ParsedShareOptions ParseShareOptions(const std::vector<std::wstring>& arguments)
   return parsed;
 }
 
-std::wstring ShareUrl(const ShareOptions& options) {
-  return L"http://" + options.address + L":" + std::to_wstring(options.port) + L"/eSCL/";
+std::wstring ShareRootUrl(const ShareOptions& options) {
+  return L"http://" + options.address + L":" + std::to_wstring(options.port) + L"/";
 }
+
+std::wstring ShareUrl(const ShareOptions& options) { return ShareRootUrl(options) + L"eSCL/"; }
 
 std::wstring ShareUsageText() {
   return LR"(Usage: zorvik_share [OPTION]...

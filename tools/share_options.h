@@ -39,7 +39,10 @@ struct ParsedShareOptions {
 // (also as --name=value).
 ParsedShareOptions ParseShareOptions(const std::vector<std::wstring>& arguments);
 
-// "http://127.0.0.1:8090/eSCL/", the prefix the server registers.
+// "http://127.0.0.1:8090/", the prefix the server registers: the scan page
+// for browsers lives at its root.
+std::wstring ShareRootUrl(const ShareOptions& options);
+// "http://127.0.0.1:8090/eSCL/", the root of the eSCL resources.
 std::wstring ShareUrl(const ShareOptions& options);
 
 std::wstring ShareUsageText();

@@ -25,6 +25,7 @@
 #include "scanner_object.h"
 #include "scanner_session_guard.h"
 #include "share_options.h"
+#include "web_page.h"
 #include "zorvik.h"
 
 namespace zorvik::host {
@@ -78,7 +79,8 @@ bool ReadScannerInfo(const std::wstring& device, CallReport& report, EsclScanner
 
 class EsclServer {
  public:
-  EsclServer(const ShareOptions& options, HttpServer& http) : options_(options), http_(http) {
+  EsclServer(const ShareOptions& options, HttpServer& http)
+      : options_(options), http_(http), page_([this](bool known) { return ScannerHeld(known); }) {
     info_.uuid = NewUuid();
     info_.serial_number = "zorvik-share";
     info_.formats = options.formats;
@@ -116,6 +118,7 @@ class EsclServer {
   }
 
   void Answer(const HttpRequest& request) {
+    if (page_.Answer(request, http_, PageView())) return;
     const EsclRoute route = RouteOf(request.path);
     if (route.resource == EsclResource::kUnknown) {
       return Reply(request, 404, "no such eSCL resource: " + request.path + "\n");
@@ -163,6 +166,7 @@ class EsclServer {
   // host holds the scanner) with `why` for the client.
   uint16_t KnowScanner(std::string* why) {
     if (known_) return 0;
+    page_.Settle();  // the scan page's look at the scanner ends first
     std::ostringstream lines;
     CallReport report(lines, "zorvik_share");
     known_ = ReadScannerInfo(options_.device, report, &info_);
@@ -211,6 +215,7 @@ class EsclServer {
       misfit = std::string("this server does not offer ") + EsclFormatMime(read.settings.format);
     }
     if (!misfit.empty()) return Reply(request, 409, misfit + "\n");
+    page_.Settle();
     Remember();
     ScanJobSetup setup;
     setup.number = ++jobs_started_;
@@ -247,6 +252,26 @@ class EsclServer {
     Reply(request, 200, "");
   }
 
+  WebServerView PageView() const {
+    WebServerView view;
+    view.running_job = job_ && !job_->finished() ? job_->number() : 0;
+    view.held_recently = std::chrono::steady_clock::now() < busy_until_;
+    view.scanner_known = known_;
+    return view;
+  }
+
+  // For the scan page, on its own thread: the scanner briefly opened and
+  // locked, and held by another host when that fails as a job's would.
+  bool ScannerHeld(bool known) const {
+    std::ostringstream lines;
+    CallReport report(lines, "zorvik_share");
+    EsclScannerInfo info;
+    if (ReadScannerInfo(options_.device, report, &info)) return false;
+    const uint32_t error = report.first_driver_error();
+    return error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
+           (known && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
+  }
+
   // The finished job goes into the status's history.
   void Remember() {
     if (!job_) return;
@@ -264,6 +289,7 @@ class EsclServer {
   uint32_t jobs_started_ = 0;
   std::unique_ptr<ScanJob> job_;
   std::deque<EsclJobInfo> history_;
+  ScanPage page_;
 };
 
 int Run(const std::vector<std::wstring>& arguments) {
@@ -286,13 +312,15 @@ int Run(const std::vector<std::wstring>& arguments) {
 
   const std::wstring url = ShareUrl(options);
   std::unique_ptr<HttpServer> http;
-  const ULONG error = HttpServer::Start(url, &http);
+  const ULONG error = HttpServer::Start(ShareRootUrl(options), &http);
   if (error != NO_ERROR) {
     report.Step(("serving " + ToUtf8(url)).c_str(), HRESULT_FROM_WIN32(error), kExitSystemFailure);
     return report.exit_status();
   }
   const std::string shown = ToUtf8(url.substr(0, url.size() - 1));
   std::cout << "zorvik_share: sharing the 7310 at " << shown << "/\n"
+            << "zorvik_share: the scan page for browsers is at " << ToUtf8(ShareRootUrl(options))
+            << "\n"
             << "zorvik_share: for sane-airscan, put under [devices] in airscan.conf:\n"
             << "  \"Vistrel 7310 (zorvik)\" = " << shown << ", eSCL\n"
             << "zorvik_share: not announced by DNS-SD (no registration service on this system); "

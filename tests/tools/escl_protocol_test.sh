@@ -14,17 +14,6 @@ prepare_component
 start_server protocol --job-timeout 2
 url="http://127.0.0.1:$port/eSCL"
 
-# Answers `curl ARGS...` with its HTTP status.
-status_of() { curl -s -m 30 -o "$work/body" -w '%{http_code}' "$@"; }
-# A request, the status it must get, and what it is.
-expect() {
-  local want="$1" what="$2"
-  shift 2
-  local got
-  got="$(status_of "$@")"
-  check "$what: $want expected, got $got ($(head -c 200 "$work/body" | tr -d '\0'))" \
-    test "$got" = "$want"
-}
 post_body() { # status what body
   printf '%s' "$3" >"$work/posted"
   expect "$1" "$2" -H 'Content-Type: text/xml' --data-binary @"$work/posted" "$url/ScanJobs"

@@ -58,6 +58,7 @@ TEST(ShareOptions, ListenDeviceTimeoutAndFormats) {
   const ParsedShareOptions listed = ParseShareOptions({L"--formats", L"pdf,png"});
   ASSERT_TRUE(listed.ok()) << listed.error;
   EXPECT_EQ(listed.options.formats, (std::vector<EsclFormat>{EsclFormat::kPdf, EsclFormat::kPng}));
+  EXPECT_EQ(ShareRootUrl(none.options), L"http://127.0.0.1:8090/");
 
   const ParsedShareOptions all =
       ParseShareOptions({L"--listen=192.168.1.5:9000", L"-d", L"C:\\s.txt", L"--job-timeout", L"5",

@@ -127,13 +127,7 @@ compare_pdf pdf-grey-300 Grayscale8 Gray 300 150 900 375 300 "$jpeg_tolerance"
 compare_pdf pdf-lineart-300 BlackAndWhite1 Lineart 300 300 600 450 300
 
 # Another host holds the scanner (zorvik_scan waiting for a button press).
-"$wine_run" "$bin/zorvik_scan.exe" -d "$device" --wait-for-button </dev/null \
-  >/dev/null 2>"$work/holder.err" &
-holder=$!
-for _ in $(seq 200); do
-  grep -q "Waiting for a front-panel button" "$work/holder.err" 2>/dev/null && break
-  sleep 0.1
-done
+hold_scanner
 post_job RGB24 150 0 0 300 300
 check "busy: a job while another host holds the scanner gets 503 ($status)" test "$status" = 503
 timeout -k 5 150 scanimage -d airscan:e0:zorvik --mode Color --resolution 75 -x 25.4 -y 25.4 \

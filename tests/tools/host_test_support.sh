@@ -2,7 +2,8 @@
 # sourced with the script's arguments, <wine-run> and the folder of the
 # programs and zorvik.dll. Checks counted, the component registered for the
 # test and unregistered after it, zorvik_share started on a free port and
-# stopped, and eSCL requests made with curl.
+# stopped, another host holding the scanner, and eSCL requests made with
+# curl.
 wine_run="$1"
 bin="$2"
 work="$(mktemp -d)"
@@ -101,4 +102,28 @@ post_job() {
   status="$(curl -s -m 60 -o /dev/null -D "$work/headers" -w '%{http_code}' \
     -H 'Content-Type: text/xml' --data-binary @"$work/settings.xml" "$url/ScanJobs")"
   job="$(tr -d '\r' <"$work/headers" | sed -n 's/^Location: *//Ip')"
+}
+
+# Answers `curl ARGS...` with its HTTP status; the body lands in $work/body.
+status_of() { curl -s -m 30 -o "$work/body" -w '%{http_code}' "$@"; }
+# A request, the status it must get, and what it is.
+expect() {
+  local want="$1" what="$2"
+  shift 2
+  local got
+  got="$(status_of "$@")"
+  check "$what: $want expected, got $got ($(head -c 200 "$work/body" | tr -d '\0'))" \
+    test "$got" = "$want"
+}
+
+# Another host holds the scanner: zorvik_scan waiting for a button press,
+# started as $holder (stop it with stop_process "$holder").
+hold_scanner() {
+  "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --wait-for-button </dev/null \
+    >/dev/null 2>"$work/holder.err" &
+  holder=$!
+  for _ in $(seq 200); do
+    grep -q "Waiting for a front-panel button" "$work/holder.err" 2>/dev/null && break
+    sleep 0.1
+  done
 }
