@@ -21,6 +21,7 @@
 #include "escl_job.h"
 #include "escl_route.h"
 #include "escl_xml.h"
+#include "http_driver_nudge.h"
 #include "http_server.h"
 #include "scanner_object.h"
 #include "scanner_session_guard.h"
@@ -317,6 +318,7 @@ int Run(const std::vector<std::wstring>& arguments) {
     report.Step(("serving " + ToUtf8(url)).c_str(), HRESULT_FROM_WIN32(error), kExitSystemFailure);
     return report.exit_status();
   }
+  const std::unique_ptr<HttpDriverNudge> nudge = HttpDriverNudge::StartUnderWine();
   const std::string shown = ToUtf8(url.substr(0, url.size() - 1));
   std::cout << "zorvik_share: sharing the 7310 at " << shown << "/\n"
             << "zorvik_share: the scan page for browsers is at " << ToUtf8(ShareRootUrl(options))
