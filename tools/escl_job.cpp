@@ -23,6 +23,8 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 constexpr uint32_t kReadChunkBytes = 256 * 1024;
+// How often a scan asks whether its client is still there.
+constexpr std::chrono::milliseconds kClientCheckInterval{200};
 
 const char* FailureReason(uint32_t driver_error) {
   switch (driver_error) {
@@ -80,6 +82,38 @@ void ScanJob::Cancel() {
   std::lock_guard<std::mutex> hold(mutex_);
   cancelled_ = true;
   changed_.notify_all();
+}
+
+bool ScanJob::EndIfClientGone(std::chrono::milliseconds wait) {
+  std::optional<HTTP_REQUEST_ID> fetch;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (finished_) return true;
+    fetch = fetch_;
+  }
+  if (!fetch || setup_.http->ClientConnected(*fetch)) return false;
+  std::unique_lock<std::mutex> hold(mutex_);
+  cancelled_ = true;
+  client_gone_ = true;
+  changed_.notify_all();
+  return changed_.wait_for(hold, wait, [this] { return finished_; });
+}
+
+bool ScanJob::ClientGone() {
+  HTTP_REQUEST_ID fetch = HTTP_NULL_ID;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (client_gone_) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!fetch_ || now - client_checked_ < kClientCheckInterval) return false;
+    client_checked_ = now;
+    fetch = *fetch_;
+  }
+  if (setup_.http->ClientConnected(fetch)) return false;
+  std::lock_guard<std::mutex> hold(mutex_);
+  cancelled_ = true;
+  client_gone_ = true;
+  return true;
 }
 
 bool ScanJob::finished() const {
@@ -169,17 +203,28 @@ void ScanJob::Run(std::promise<void>* started) {
   }
   if (image == nullptr && fetch != HTTP_NULL_ID) {
     const bool cancelled = Cancelled();
+    bool client_gone = false;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      client_gone = client_gone_;
+    }
     SetState(cancelled ? EsclJobState::kCanceled : EsclJobState::kAborted,
              cancelled ? "JobCanceledByUser" : FailureReason(report.first_driver_error()));
-    HttpAnswer answer;
-    answer.status = 500;
-    answer.content_type = "text/plain";
-    setup_.http->Send(fetch, answer,
-                      cancelled ? std::string("the job was cancelled\n") : lines.str());
+    if (client_gone) {
+      lines << "zorvik_share: job " << setup_.number
+            << ": the client went away during the scan; the scanner was stopped and given back\n";
+    } else {
+      HttpAnswer answer;
+      answer.status = 500;
+      answer.content_type = "text/plain";
+      setup_.http->Send(fetch, answer,
+                        cancelled ? std::string("the job was cancelled\n") : lines.str());
+    }
   }
   if (!lines.str().empty()) std::cerr << lines.str() << std::flush;
   std::lock_guard<std::mutex> hold(mutex_);
   finished_ = true;
+  changed_.notify_all();
 }
 
 void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTTP_REQUEST_ID* fetch,
@@ -250,7 +295,7 @@ void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTT
     const uint64_t total = static_cast<uint64_t>(geometry.dwBytesPerLine) * geometry.dwPixelHeight;
     const TransferResult result =
         TransferScan(total, kReadChunkBytes, ScanReader(scanner.Get(), session.handle(), report),
-                     *writer, {}, [this] { return Cancelled(); });
+                     *writer, {}, [this] { return Cancelled() || ClientGone(); });
     complete = result.outcome == TransferOutcome::kComplete;
     if (result.outcome == TransferOutcome::kWriteFailed) {
       report.Step("encoding the image", result.write_error, kExitSystemFailure);

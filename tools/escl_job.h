@@ -4,7 +4,8 @@
 // document, scans while encoding, gives the scanner back and only then
 // answers: a complete image or an error status, never a broken image. A
 // job that is cancelled, or not fetched in time, stops the scanner and
-// gives it back at once.
+// gives it back at once, and so does a job whose client goes away while
+// the document is scanned.
 #pragma once
 
 #include <objidl.h>
@@ -69,6 +70,10 @@ class ScanJob {
   bool Fetch(HTTP_REQUEST_ID request);
   // Asks the job to stop; the scanner is stopped and given back.
   void Cancel();
+  // When the client that fetched the document has gone (killed, say, in the
+  // middle of the scan), stops the job and waits up to `wait` for the
+  // scanner to be given back. True when the job has ended by then.
+  bool EndIfClientGone(std::chrono::milliseconds wait);
   // True once the scanner has been given back.
   bool finished() const;
   EsclJobInfo Info() const;
@@ -83,6 +88,9 @@ class ScanJob {
                      Microsoft::WRL::ComPtr<IStream>* image);
   void Refuse(JobStart start, const std::string& why);
   bool Cancelled() const;
+  // True when the document's client has gone; the job is then cancelled.
+  // Asks the HTTP driver at most every kClientCheckInterval.
+  bool ClientGone();
   void SetState(EsclJobState state, const std::string& reason);
 
   const ScanJobSetup setup_;
@@ -97,6 +105,8 @@ class ScanJob {
   bool fetch_taken_ = false;
   std::optional<HTTP_REQUEST_ID> fetch_;
   bool cancelled_ = false;
+  bool client_gone_ = false;
+  std::chrono::steady_clock::time_point client_checked_;
   bool finished_ = false;
   std::optional<EsclImageInfo> image_;
   std::thread thread_;

@@ -182,6 +182,18 @@ ULONG HttpServer::ReceiveBody(HTTP_REQUEST_ID id, size_t max_body, HttpRequest* 
   }
 }
 
+bool HttpServer::ClientConnected(HTTP_REQUEST_ID id) {
+  // Reading on in a request whose body has been read tells only whether its
+  // connection is still there: end of data while it is, an invalid
+  // connection once the client has gone (the API's disconnect notification
+  // is not implemented by Wine).
+  char ignored = 0;
+  ULONG got = 0;
+  const ULONG error =
+      HttpReceiveRequestEntityBody(queue_.get(), id, 0, &ignored, sizeof ignored, &got, nullptr);
+  return error != ERROR_CONNECTION_INVALID;
+}
+
 ULONG HttpServer::Send(HTTP_REQUEST_ID id, const HttpAnswer& answer, const void* body,
                        size_t size) {
   HTTP_RESPONSE response = {};

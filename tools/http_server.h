@@ -63,6 +63,10 @@ class HttpServer {
     return Send(id, answer, body.data(), body.size());
   }
 
+  // False once the client of request `id`, not yet answered, has closed its
+  // connection (it was killed, say); true while it waits for the answer.
+  bool ClientConnected(HTTP_REQUEST_ID id);
+
  private:
   // One receive kept waiting in the queue, with its own buffer.
   struct PendingReceive {

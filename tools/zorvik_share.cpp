@@ -42,6 +42,8 @@ constexpr size_t kJobsRemembered = 8;
 constexpr uint32_t kRetryAfterSeconds = 2;
 // How long a scanner found held by another host counts as still held.
 constexpr std::chrono::seconds kBusyRemembered{4};
+// How long a new job waits for an abandoned one to give the scanner back.
+constexpr std::chrono::seconds kAbandonedJobEnd{10};
 constexpr char kBusyText[] = "another program is using the scanner; try again later\n";
 
 std::string NewUuid() {
@@ -201,7 +203,9 @@ class EsclServer {
       return Reply(request, read.problem == SettingsProblem::kMalformed ? 400 : 409,
                    read.error + "\n");
     }
-    if (job_ && !job_->finished()) {
+    // A job whose client went away mid-scan is ended first: the scanner is
+    // free for the next job at once rather than after the whole scan.
+    if (job_ && !job_->finished() && !job_->EndIfClientGone(kAbandonedJobEnd)) {
       return Reply(request, 503,
                    "the scanner is busy with job " + std::to_string(job_->number()) + "\n");
     }
