@@ -238,12 +238,7 @@ void ScanJob::ScanInSession(CallReport& report, std::promise<void>* started, HTT
   const bool opened = session.Open(setup_.device, wait, {notices, false});
   HeldLock lock(scanner.Get(), session, report);
   if (!opened || !lock.Lock(wait)) {
-    // A host that gives the scanner back unlocks before it closes the
-    // device, which cannot be opened until then: "not found" right after a
-    // scan of the same scanner is another host's hold too.
-    const uint32_t error = report.first_driver_error();
-    const bool busy = error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
-                      (setup_.scanner_known && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
+    const bool busy = HeldByAnotherProgram(report.first_driver_error(), setup_.scanner_known);
     return Refuse(busy ? JobStart::kBusy : JobStart::kFailed, "");
   }
   SCANNER_CAPABILITIES capabilities = {};

@@ -53,6 +53,11 @@ OpenedSession::~OpenedSession() {
                [&](DWORD* error) { return scanner_->CloseScannerSession(handle_, error); });
 }
 
+bool HeldByAnotherProgram(uint32_t error, bool known_to_be_there) {
+  return error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
+         (known_to_be_there && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
+}
+
 bool OpenedSession::Open(const std::wstring& device, const ScannerWait& wait,
                          const WaitOutput& output) {
   // The method takes a writable string; a copy keeps the caller's own.
@@ -68,11 +73,8 @@ bool OpenedSession::Open(const std::wstring& device, const ScannerWait& wait,
       open_ = true;
       return true;
     }
-    // A program that gives the scanner back unlocks before it closes, and
-    // until it has closed the device cannot be opened: once the scanner was
-    // busy, "not found" is retried as well.
-    const bool busy = error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
-                      (said_busy && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
+    // Once the scanner was busy, "not found" is retried as well.
+    const bool busy = HeldByAnotherProgram(error, said_busy);
     if (busy) {
       if (!said_busy && wait.RemainingMs() > 0 && !wait.Cancelled()) {
         notice.Say("zorvik_scan: another program is using the scanner; waiting up to " +

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -35,6 +36,13 @@ class ScannerWait {
   std::chrono::steady_clock::time_point deadline_;
   std::function<bool()> cancelled_;
 };
+
+// Whether `error`, from opening or locking the scanner, means that another
+// program holds it. A program that gives the scanner back unlocks before it
+// closes the device, which cannot be opened until then: "not found" counts
+// too once the scanner is known to be there (it was busy a moment ago, or
+// was reached before).
+bool HeldByAnotherProgram(uint32_t error, bool known_to_be_there);
 
 // Where the waiting notices go: the user's terminal, and whether -p asked
 // for a progress line.

@@ -174,7 +174,7 @@ class EsclServer {
     CallReport report(lines, "zorvik_share");
     known_ = ReadScannerInfo(options_.device, report, &info_);
     if (known_) return 0;
-    if (report.first_driver_error() == ZORVIK_ERROR_SCANNER_LOCK_FAILED) {
+    if (HeldByAnotherProgram(report.first_driver_error(), false)) {
       *why = kBusyText;
       return 503;
     }
@@ -272,9 +272,7 @@ class EsclServer {
     CallReport report(lines, "zorvik_share");
     EsclScannerInfo info;
     if (ReadScannerInfo(options_.device, report, &info)) return false;
-    const uint32_t error = report.first_driver_error();
-    return error == ZORVIK_ERROR_SCANNER_LOCK_FAILED ||
-           (known && error == ZORVIK_ERROR_SCANNER_NOT_FOUND);
+    return HeldByAnotherProgram(report.first_driver_error(), known);
   }
 
   // The finished job goes into the status's history.
