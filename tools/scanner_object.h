@@ -7,25 +7,10 @@
 #include <wrl/client.h>
 
 #include "call_report.h"
+#include "com_apartment.h"
 #include "zorvik.h"
 
 namespace zorvik::host {
-
-// COM on the calling thread for the owner's lifetime, in the apartment
-// `model` names (COINIT_APARTMENTTHREADED, COINIT_MULTITHREADED).
-class ComApartment {
- public:
-  explicit ComApartment(DWORD model) : hr_(CoInitializeEx(nullptr, model)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
 
 // Looks up Zorvik.Scanner and creates it. False, with the failed step
 // reported, when it is not registered or cannot be created.

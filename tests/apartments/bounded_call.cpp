@@ -10,7 +10,7 @@ namespace {
 
 DWORD WINAPI RunCall(void* parameter) {
   std::unique_ptr<std::function<void()>> call(static_cast<std::function<void()>*>(parameter));
-  ScopedApartment apartment(COINIT_MULTITHREADED);
+  ComApartment apartment(COINIT_MULTITHREADED);
   (*call)();
   call.reset();  // what the call holds (proxies) is released inside the apartment
   return 0;

@@ -75,7 +75,7 @@ struct RoleStart {
 
   RoundOrder order;
   bool parsed;
-  test::ScopedApartment apartment{COINIT_MULTITHREADED};
+  ComApartment apartment{COINIT_MULTITHREADED};
 };
 
 std::string HexResult(HRESULT result) {
@@ -425,7 +425,7 @@ class DyingApartmentTest : public testing::Test {
     for (std::string line; std::getline(lines, line);) test::ReportFigure(category, line);
   }
 
-  test::ScopedApartment apartment_;
+  ComApartment apartment_;
   test::ZorvikModule module_;
   test::ScopedRegistration registration_{module_};
   // The device: an empty simulated device file (the built-in 7310) of this

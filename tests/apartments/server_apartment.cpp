@@ -44,7 +44,7 @@ DWORD WINAPI ServerApartment::Run(void* self) {
 }
 
 void ServerApartment::Serve() {
-  ScopedApartment apartment(COINIT_APARTMENTTHREADED);
+  ComApartment apartment(COINIT_APARTMENTTHREADED);
   ComPtr<IScanner> scanner;
   HRESULT result = apartment.ok() ? S_OK : E_FAIL;
   if (SUCCEEDED(result))

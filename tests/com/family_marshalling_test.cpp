@@ -156,7 +156,7 @@ void CallEveryMethod(IUnknown* proxy) {
 }
 
 TEST(FamilyMarshalling, EveryParameterCrossesApartmentsIntact) {
-  test::ScopedApartment apartment;
+  ComApartment apartment;
   ASSERT_TRUE(apartment.ok());
   test::ZorvikModule module;
   ASSERT_TRUE(module.loaded());

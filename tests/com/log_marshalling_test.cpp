@@ -42,7 +42,7 @@ std::string InAnsiCodePage(const std::wstring& text) {
 }
 
 ZORVIK_CHILD_ROLE(ilog_across_apartments) {
-  test::ScopedApartment apartment(COINIT_APARTMENTTHREADED);
+  ComApartment apartment(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(apartment.ok());
   HRESULT asked_log = E_FAIL, logged = E_FAIL, asked_wanted = E_FAIL, asked_filtered = E_FAIL;
   BYTE wanted = 0xCC, filtered = 0xCC;
@@ -64,7 +64,7 @@ ZORVIK_CHILD_ROLE(ilog_across_apartments) {
 }
 
 TEST(LogMarshalling, ILogCallsThroughAProxyReachTheObjectIntact) {
-  test::ScopedApartment apartment;
+  ComApartment apartment;
   test::ZorvikModule module;
   ASSERT_TRUE(module.loaded());
   test::ScopedRegistration registration(module);

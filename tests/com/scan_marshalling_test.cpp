@@ -108,7 +108,7 @@ ScanOutcome Scan(IScanner* scanner, bool use_read_scan_ex) {
 }
 
 ZORVIK_CHILD_ROLE(scan_across_apartments) {
-  test::ScopedApartment apartment(COINIT_APARTMENTTHREADED);
+  ComApartment apartment(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(apartment.ok());
 
   ScanOutcome through_proxy;
@@ -175,7 +175,7 @@ std::vector<std::vector<DWORD>> CallEveryMethod(IScanner* scanner) {
 }
 
 ZORVIK_CHILD_ROLE(every_method_across_apartments) {
-  test::ScopedApartment apartment(COINIT_APARTMENTTHREADED);
+  ComApartment apartment(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(apartment.ok());
   std::vector<std::vector<DWORD>> through_proxy;
   CHILD_CHECK(test::CallScannerFromOtherApartment(
@@ -191,7 +191,7 @@ ZORVIK_CHILD_ROLE(every_method_across_apartments) {
 }
 
 TEST(ScanMarshalling, EveryMethodThroughAProxyAnswersAsInTheApartment) {
-  test::ScopedApartment apartment;
+  ComApartment apartment;
   test::ZorvikModule module;
   ASSERT_TRUE(module.loaded());
   test::ScopedRegistration registration(module);
@@ -200,7 +200,7 @@ TEST(ScanMarshalling, EveryMethodThroughAProxyAnswersAsInTheApartment) {
 }
 
 TEST(ScanMarshalling, AWholeScanThroughAProxyGivesTheSameBytesAsInTheApartment) {
-  test::ScopedApartment apartment;
+  ComApartment apartment;
   test::ZorvikModule module;
   ASSERT_TRUE(module.loaded());
   test::ScopedRegistration registration(module);

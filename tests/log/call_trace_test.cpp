@@ -55,7 +55,7 @@ class CallTraceTest : public testing::Test {
 };
 
 ZORVIK_CHILD_ROLE(trace_sequence) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 99;
   {
@@ -120,7 +120,7 @@ TEST_F(CallTraceTest, HeadersNestingResultsAndElapsedTimesAsStored) {
 }
 
 ZORVIK_CHILD_ROLE(trace_failures_under_a_filter) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 0;
   {
@@ -155,7 +155,7 @@ TEST_F(CallTraceTest, AFailedCallsExitLineFollowsItsEntryLine) {
 }
 
 ZORVIK_CHILD_ROLE(trace_while_disabled) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(StartTraceChild());
   DWORD code = 0;
   {

@@ -48,7 +48,7 @@ class LogFileTest : public testing::Test {
 };
 
 ZORVIK_CHILD_ROLE(write_log_texts) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -98,7 +98,7 @@ std::wstring ReadyName(const std::wstring& start_name) { return start_name + L".
 // Reports ready, waits for the start event named in its argument, then appends
 // kTextsPerProcess three-line texts, each line naming the process and the text.
 ZORVIK_CHILD_ROLE(append_many_texts) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   UniqueHandle start(OpenEventW(SYNCHRONIZE, FALSE, argument.c_str()));
   UniqueHandle ready(OpenSemaphoreW(SEMAPHORE_MODIFY_STATE, FALSE, ReadyName(argument).c_str()));
@@ -172,7 +172,7 @@ ZORVIK_CHILD_ROLE(hold_log_file_lock) {
 }
 
 ZORVIK_CHILD_ROLE(append_one_line) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   CLogger(LOG_ATTR_DETAIL).WriteLine("written after the holder died");
   return 0;

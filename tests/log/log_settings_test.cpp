@@ -29,7 +29,7 @@ constexpr int kNoSettings = 100;
 // Answers with one bit per probed attribute (bit 0 for 0xA ... bit 3 for 1)
 // and writes its argument as a line with attribute 0, which no filter stops.
 ZORVIK_CHILD_ROLE(settings_probe) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   const CLogSettings* settings = CLogSettings::Instance(CLSID_ZORVIK);
   if (settings == nullptr) return kNoSettings;
   int enabled_bits = 0;
@@ -114,7 +114,7 @@ ZORVIK_CHILD_ROLE(settings_instance_race) {
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i) {
     threads.emplace_back([&, i] {
-      test::ScopedApartment com(COINIT_MULTITHREADED);
+      ComApartment com(COINIT_MULTITHREADED);
       WaitForSingleObject(start.get(), 10000);
       seen[i] = CLogSettings::Instance(CLSID_ZORVIK);
     });

@@ -29,11 +29,11 @@ constexpr char kSinkRecordVariable[] = "ZORVIK_TEST_SINK_RECORD";
 // Logs one line on its (single-threaded apartment) main thread, which creates
 // the sink, and one from a multithreaded-apartment thread.
 ZORVIK_CHILD_ROLE(log_to_sink) {
-  test::ScopedApartment com(COINIT_APARTMENTTHREADED);
+  ComApartment com(COINIT_APARTMENTTHREADED);
   CHILD_CHECK(CLogSettings::Instance(CLSID_ZORVIK) != nullptr);
   CLogger(LOG_ATTR_DETAIL).WriteLine("from the creating thread");
   std::thread other([] {
-    test::ScopedApartment other_com(COINIT_MULTITHREADED);
+    ComApartment other_com(COINIT_MULTITHREADED);
     CLogger logger(LOG_ATTR_DETAIL);
     if (std::ostringstream* stream = logger.GetStream()) {
       *stream << "from another thread\nsecond line\n" << '\0';

@@ -82,7 +82,7 @@ bool RunWriter(::zorvik::zorvik& scanner, uint32_t writer, uint32_t steps, HANDL
 ZORVIK_CHILD_ROLE(log_load_writer) {
   LoadOrder order;
   CHILD_CHECK(ParseOrder(argument, &order));
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   GUID class_id = kLogLoadClassBase;
   class_id.Data1 += order.process;
   test::EnableProcessLogForTesting(class_id, order.log_file);

@@ -161,7 +161,7 @@ TEST_F(ButtonsTest, CountAndPressesAreLogged) {
 // A scanner object whose log settings filter LOG_ATTR_BUTTON: the button
 // operations leave no line, while the others are still traced.
 ZORVIK_CHILD_ROLE(buttons_with_button_lines_filtered) {
-  ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   const TempDeviceFile device("press = 2 after 0\n");
   ::zorvik::zorvik scanner;
   DWORD handle = 0;

@@ -21,7 +21,7 @@ namespace {
 constexpr BYTE kUntouched = 0xCC;
 
 ZORVIK_CHILD_ROLE(ilog_with_logging_off) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   BYTE enabled = kUntouched;
   CHILD_CHECK(scanner.IsEnabled(LOG_ATTR_DETAIL, &enabled) == S_OK && enabled == 0);
@@ -39,7 +39,7 @@ TEST(ZorvikLogMethods, WithLoggingOffTheyAnswerNoAndSucceed) {
 
 // Logging to the file with LOG_ATTR_TRACE filtered out.
 ZORVIK_CHILD_ROLE(ilog_with_trace_filtered) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   const struct {
     DWORD attribute;

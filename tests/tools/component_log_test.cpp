@@ -118,7 +118,7 @@ TEST(ComponentLog, AFileTheComponentWouldIgnoreIsRefusedAndReportedAsTheDefault)
 }
 
 ZORVIK_CHILD_ROLE(component_logs_a_line) {
-  test::ScopedApartment com(COINIT_MULTITHREADED);
+  ComApartment com(COINIT_MULTITHREADED);
   ::zorvik::zorvik scanner;
   std::wstring line = L"switched on by zorvik_scan";
   CHILD_CHECK(scanner.LogString(LOG_ATTR_DETAIL, line.data()) == S_OK);

@@ -178,7 +178,7 @@ class ZorvikScanDeviceTest : public ::testing::Test {
     ASSERT_EQ(S_OK, registration_.result());
   }
 
-  test::ScopedApartment apartment_;
+  ComApartment apartment_;
   test::ZorvikModule module_;
   test::ScopedRegistration registration_{module_};
   TempDeviceFile device_{"", "7310"};

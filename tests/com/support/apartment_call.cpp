@@ -22,7 +22,7 @@ struct OtherApartmentCall {
 
 DWORD WINAPI RunInOtherApartment(void* parameter) {
   auto* work = static_cast<OtherApartmentCall*>(parameter);
-  ScopedApartment apartment(COINIT_APARTMENTTHREADED);
+  ComApartment apartment(COINIT_APARTMENTTHREADED);
   ComPtr<IUnknown> proxy;
   work->unmarshal_result = CoGetInterfaceAndReleaseStream(
       work->marshalled, *work->iid, reinterpret_cast<void**>(proxy.GetAddressOf()));

@@ -16,7 +16,7 @@ class ZorvikModuleTest : public testing::Test {
     ASSERT_TRUE(module_.loaded());
   }
 
-  ScopedApartment apartment_;
+  ComApartment apartment_;
   ZorvikModule module_;
 };
 
