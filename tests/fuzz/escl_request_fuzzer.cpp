@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "limits_7310.h"
 #include "escl_route.h"
 #include "escl_settings.h"
 #include "escl_settings_reader.h"
@@ -75,19 +76,6 @@ const char* const kValues[] = {"RGB24",
                                "0300",
                                "9999999",
                                "10000000"};
-
-// The 7310's platen (8.5 by 11.7 inches), smallest area and resolutions.
-ScannerLimits Limits7310() {
-  ScannerLimits limits;
-  limits.flatbed_width = 2550;
-  limits.flatbed_height = 3510;
-  limits.min_width = 10;
-  limits.min_height = 20;
-  limits.min_resolution = 50;
-  limits.max_x_resolution = 1200;
-  limits.max_y_resolution = 2400;
-  return limits;
-}
 
 std::string TextOf(fuzz::FuzzInput& input, const char* const* table, size_t count) {
   const uint8_t pick = input.Take<uint8_t>();
@@ -222,7 +210,7 @@ void CheckAccepted(const EsclScanSettings& settings, const ScannerLimits& limits
 
 void CheckSettings(fuzz::FuzzInput& input, size_t size) {
   const bool real = (input.Take<uint8_t>() & 1) == 0;
-  ScannerLimits limits = Limits7310();
+  ScannerLimits limits = test::Limits7310();
   if (!real) {
     // Any limits a flatbed could report: a platen of up to 200 inches each
     // way, any smallest area and resolutions.

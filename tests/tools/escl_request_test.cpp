@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "limits_7310.h"
 #include "escl_route.h"
 #include "escl_settings.h"
 #include "escl_xml.h"
@@ -190,22 +191,8 @@ TEST(ScanSettings, BadDocumentsAreRefusedWithTheirKindOfProblem) {
   EXPECT_EQ(Read(large).problem, SettingsProblem::kMalformed);
 }
 
-// The 7310: 8.5 by 11.7 inches, 50 to 1200 dpi across, 2400 down, smallest
-// area 10 by 20 three-hundredths.
-ScannerLimits Limits7310() {
-  ScannerLimits limits;
-  limits.flatbed_width = 2550;
-  limits.flatbed_height = 3510;
-  limits.min_width = 10;
-  limits.min_height = 20;
-  limits.min_resolution = 50;
-  limits.max_x_resolution = 1200;
-  limits.max_y_resolution = 2400;
-  return limits;
-}
-
 TEST(ScanSettings, CheckedAgainstThePlatenAndTheResolutionsOffered) {
-  const std::vector<uint16_t> offered = OfferedResolutions(Limits7310());
+  const std::vector<uint16_t> offered = OfferedResolutions(test::Limits7310());
   EXPECT_EQ(offered, (std::vector<uint16_t>{75, 100, 150, 200, 300, 600, 1200}));
   struct Case {
     const char* what;
@@ -234,7 +221,7 @@ TEST(ScanSettings, CheckedAgainstThePlatenAndTheResolutionsOffered) {
     settings.height = c.height;
     settings.x_resolution = c.dpi;
     settings.y_resolution = c.dpi;
-    EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(), c.fits);
+    EXPECT_EQ(CheckScanSettings(settings, test::Limits7310()).empty(), c.fits);
   }
   // JPEG, and the PDF around one, hold 8-bit samples: the 16-bit modes are
   // PNG only.
@@ -244,7 +231,7 @@ TEST(ScanSettings, CheckedAgainstThePlatenAndTheResolutionsOffered) {
       settings.color_mode = mode;
       settings.format = format;
       const bool deep = mode == EsclColorMode::kRgb48 || mode == EsclColorMode::kGrayscale16;
-      EXPECT_EQ(CheckScanSettings(settings, Limits7310()).empty(),
+      EXPECT_EQ(CheckScanSettings(settings, test::Limits7310()).empty(),
                 !deep || format == EsclFormat::kPng)
           << EsclColorModeName(mode) << " as " << EsclFormatMime(format);
     }
@@ -259,8 +246,8 @@ TEST(ScanSettings, BecomeTheSameRequestZorvikScanSends) {
   settings.x_resolution = 150;
   settings.y_resolution = 150;
   settings.color_mode = EsclColorMode::kRgb48;
-  const ScanOptions options = ToScanOptions(settings, Limits7310());
-  const SCANNER_PARAMETERS parameters = ToScannerParameters(options, Limits7310());
+  const ScanOptions options = ToScanOptions(settings, test::Limits7310());
+  const SCANNER_PARAMETERS parameters = ToScannerParameters(options, test::Limits7310());
   EXPECT_EQ(parameters.dwLeft, 300u);
   EXPECT_EQ(parameters.dwTop, 601u);
   EXPECT_EQ(parameters.dwWidth, 450u);
@@ -269,7 +256,7 @@ TEST(ScanSettings, BecomeTheSameRequestZorvikScanSends) {
   EXPECT_EQ(parameters.byBitsPerChannel, 16);
   settings.color_mode = EsclColorMode::kBlackAndWhite1;
   const SCANNER_PARAMETERS bw =
-      ToScannerParameters(ToScanOptions(settings, Limits7310()), Limits7310());
+      ToScannerParameters(ToScanOptions(settings, test::Limits7310()), test::Limits7310());
   EXPECT_EQ(bw.dwScanMode, ZORVIK_SCAN_MODE_BW);
   EXPECT_EQ(bw.byBitsPerChannel, 1);
 }

@@ -1,6 +1,7 @@
 // From options to the scanner's units and record: the area in 1/300 inch and
 // its rounding, the check against the scanner's limits, the
 // SCANNER_PARAMETERS record and the gamma tables.
+#include "limits_7310.h"
 #include "scan_request.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +10,6 @@
 
 namespace zorvik::host {
 namespace {
-
-// The 7310 as the simulator describes it by default: 8.5 x 11.7 inch.
-ScannerLimits Scanner7310() {
-  ScannerLimits limits;
-  limits.flatbed_width = 2550;
-  limits.flatbed_height = 3510;
-  limits.min_width = 10;
-  limits.min_height = 20;
-  limits.min_resolution = 75;
-  limits.max_x_resolution = 1200;
-  limits.max_y_resolution = 2400;
-  return limits;
-}
 
 ScanOptions Area(LengthUnit unit, std::optional<double> left, std::optional<double> top,
                  std::optional<double> width, std::optional<double> height) {
@@ -70,7 +58,7 @@ TEST(ScanAreaIn300ths, ConvertsAndRoundsEachEdgeToTheNearest300th) {
 }
 
 TEST(CheckAgainstScanner, AcceptsWhatFitsUpToTheFlatbedsEdges) {
-  const ScannerLimits limits = Scanner7310();
+  const ScannerLimits limits = test::Limits7310();
   for (const ScanOptions& options :
        {Area(kMm, std::nullopt, std::nullopt, std::nullopt, std::nullopt),
         Area(kMm, 0, 0, 215.9, 297.18), Area(kIn, 8, 11, 0.5, 0.7)}) {
@@ -118,7 +106,7 @@ TEST(CheckAgainstScanner, SaysWhatDoesNotFitInTheUsersUnit) {
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.label);
-    EXPECT_EQ(test.problem, CheckAgainstScanner(test.options, Scanner7310()));
+    EXPECT_EQ(test.problem, CheckAgainstScanner(test.options, test::Limits7310()));
   }
 }
 
@@ -127,13 +115,13 @@ TEST(CheckAgainstScanner, AcceptsTheSmallestAreaAsTheCapabilitiesShowIt) {
   ScanOptions options;
   options.width = 0.85;
   options.height = 1.7;
-  EXPECT_EQ(L"", CheckAgainstScanner(options, Scanner7310()));
+  EXPECT_EQ(L"", CheckAgainstScanner(options, test::Limits7310()));
   options.width = 0.8;
-  EXPECT_NE(L"", CheckAgainstScanner(options, Scanner7310()));
+  EXPECT_NE(L"", CheckAgainstScanner(options, test::Limits7310()));
 }
 
 TEST(CheckAgainstScanner, RefusesMorePixelsThanAScanCarries) {
-  ScannerLimits wide = Scanner7310();
+  ScannerLimits wide = test::Limits7310();
   wide.flatbed_width = 30000;  // 100 inches
   ScanOptions options;
   options.x_resolution = 1200;
@@ -161,7 +149,7 @@ TEST(ToScannerParameters, FillsTheRecordForEachMode) {
     options.depth = test.depth;
     options.x_resolution = 150;
     options.y_resolution = 600;
-    const SCANNER_PARAMETERS parameters = ToScannerParameters(options, Scanner7310());
+    const SCANNER_PARAMETERS parameters = ToScannerParameters(options, test::Limits7310());
 
     SCANNER_PARAMETERS expected;
     std::memset(&expected, 0, sizeof expected);
@@ -180,7 +168,7 @@ TEST(ToScannerParameters, FillsTheRecordForEachMode) {
 }
 
 TEST(ToScannerParameters, WithoutAnAreaScansTheWholeFlatbed) {
-  const SCANNER_PARAMETERS parameters = ToScannerParameters(ScanOptions{}, Scanner7310());
+  const SCANNER_PARAMETERS parameters = ToScannerParameters(ScanOptions{}, test::Limits7310());
   EXPECT_EQ(0u, parameters.dwLeft);
   EXPECT_EQ(0u, parameters.dwTop);
   EXPECT_EQ(2550u, parameters.dwWidth);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "limits_7310.h"
 #include "call_report.h"
 #include "scan_pixels.h"
 #include "scan_progress.h"
@@ -247,12 +248,7 @@ TEST(FormatAllOptions, ShowsTheScannersRangesOnceKnownAndEveryCurrentValue) {
   EXPECT_NE(std::wstring::npos, unknown.find(L"1..65535 dpi")) << unknown;
   EXPECT_NE(std::wstring::npos, unknown.find(L"0 or more in")) << unknown;
 
-  ScannerLimits limits;
-  limits.flatbed_width = 2550;
-  limits.flatbed_height = 3510;
-  limits.min_resolution = 75;
-  limits.max_x_resolution = 1200;
-  limits.max_y_resolution = 2400;
+  const ScannerLimits limits = test::Limits7310();
   const std::wstring known = FormatAllOptions(options, &limits);
   for (const wchar_t* row : {
            L"  --x-resolution         75..1200 dpi                       [300]\n",
