@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "unique_resource.h"
