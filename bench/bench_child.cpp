@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "test_paths.h"
 #include "test_text.h"
 
 namespace zorvik::bench {
@@ -90,7 +91,8 @@ std::vector<double> RunChildrenTogether(const char* role, int count,
   std::vector<std::string> result_paths;
   std::vector<std::unique_ptr<StartedProcess>> children;
   for (int i = 0; i < count; ++i) {
-    result_paths.push_back(TempFilePath("zorvik-bench-" + tag + "-" + std::to_string(i) + ".txt"));
+    result_paths.push_back(test::TempFolder() + "zorvik-bench-" + tag + "-" + std::to_string(i) +
+                           ".txt");
     std::wstring command = L"\"" + OwnPath() + L"\" " + Widen(kRolePrefix) + Widen(role) + L" " +
                            Widen(tag) + L" \"" + Widen(result_paths.back()) + L"\"";
     for (const std::string& arg : args_of(i)) command += L" \"" + Widen(arg) + L"\"";
@@ -106,18 +108,6 @@ std::vector<double> RunChildrenTogether(const char* role, int count,
     if (children[i]->Wait(timeout_ms) == 0) figures[i] = ReadFigure(result_paths[i]);
   if (lined_up != count) std::fprintf(stderr, "zorvik_bench: %s: a child did not start\n", role);
   return figures;
-}
-
-std::wstring ProgramFolder() {
-  std::wstring path = OwnPath();
-  path.resize(path.find_last_of(L'\\') + 1);
-  return path;
-}
-
-std::string TempFilePath(const std::string& name) {
-  char folder[MAX_PATH + 1] = {};
-  if (GetTempPathA(MAX_PATH, folder) == 0) return name;
-  return folder + name;
 }
 
 }  // namespace zorvik::bench

@@ -33,12 +33,6 @@ std::vector<double> RunChildrenTogether(const char* role, int count,
                                         const std::function<std::vector<std::string>(int)>& args_of,
                                         DWORD timeout_ms);
 
-// The program's own folder, ending in a backslash.
-std::wstring ProgramFolder();
-
-// The temporary folder (ending in a backslash) plus `name`.
-std::string TempFilePath(const std::string& name);
-
 // The processes the benchmark starts are the tests' own kind.
 using test::ProcessOptions;
 using test::StartedProcess;

@@ -1,7 +1,7 @@
 // Registering zorvik.dll through its own exports for one benchmark run.
 #include "component_registration.h"
 
-#include "bench_child.h"
+#include "test_paths.h"
 
 namespace zorvik::bench {
 namespace {
@@ -16,7 +16,7 @@ RegistrationExport FindExport(HMODULE module, const char* name) {
 }  // namespace
 
 ComponentRegistration::ComponentRegistration()
-    : module_(LoadLibraryW((ProgramFolder() + L"zorvik.dll").c_str())) {
+    : module_(LoadLibraryW((test::BesideExecutable(L"zorvik.dll")).c_str())) {
   if (!module_) return;
   RegistrationExport do_register = FindExport(module_.get(), "DllRegisterServer");
   registered_ = do_register != nullptr && SUCCEEDED(do_register());

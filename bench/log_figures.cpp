@@ -16,8 +16,9 @@
 #include "bench_path.h"
 #include "log_settings_scope.h"
 #include "stopwatch.h"
-#include "unique_resource.h"
+#include "test_paths.h"
 #include "test_text.h"
+#include "unique_resource.h"
 
 namespace zorvik::bench {
 namespace {
@@ -156,7 +157,7 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
 
   std::vector<std::string> devices;
   for (int i = 0; i < processes; ++i) {
-    devices.push_back(TempFilePath("zorvik-bench-device-" + std::to_string(i) + ".dev"));
+    devices.push_back(test::TempFolder() + "zorvik-bench-device-" + std::to_string(i) + ".dev");
     // An empty device file describes the default scanner.
     UniqueHandle(CreateFileA(devices.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));

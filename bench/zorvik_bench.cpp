@@ -16,6 +16,7 @@
 #include "kernel_round_trip.h"
 #include "log_settings_scope.h"
 #include "stopwatch.h"
+#include "test_paths.h"
 #include "toolkit_stream.h"
 
 namespace zorvik::bench {
@@ -165,7 +166,7 @@ bool MeasureReads(BenchResults& results) {
 // The logging figures, from children started while the settings are in the
 // registry; this process read its own settings (logging off) long before.
 void MeasureLogging(BenchResults& results) {
-  const std::string log_file = TempFilePath("zorvik-bench.log");
+  const std::string log_file = test::TempFolder() + "zorvik-bench.log";
   Progress("logging on");
   {
     LogSettingsScope settings(log_file);
