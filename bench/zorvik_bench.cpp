@@ -7,17 +7,19 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "bench_child.h"
 #include "bench_path.h"
 #include "bench_results.h"
-#include "component_registration.h"
 #include "kernel_round_trip.h"
 #include "log_settings_scope.h"
 #include "stopwatch.h"
 #include "test_paths.h"
+#include "scoped_registration.h"
 #include "toolkit_stream.h"
+#include "zorvik_module.h"
 
 namespace zorvik::bench {
 namespace {
@@ -42,6 +44,16 @@ std::string HostLoadAverage() {
   for (int field = 0; field < 3 && end != std::string::npos; ++field)
     end = load.find(' ', end + (field ? 1 : 0));
   return load.substr(0, end);
+}
+
+// Why zorvik.dll from the benchmark's folder cannot serve the run, or null.
+// A module that lacks one of its exports cannot register itself.
+const char* ComponentFailure(const test::ZorvikModule& component,
+                             const std::optional<test::ScopedRegistration>& registration) {
+  if (component.path().empty()) return "zorvik.dll could not be loaded from the benchmark's folder";
+  return registration && SUCCEEDED(registration->result())
+             ? nullptr
+             : "DllRegisterServer of zorvik.dll failed";
 }
 
 void Progress(const char* what) { std::fprintf(stderr, "zorvik_bench: %s\n", what); }
@@ -199,10 +211,14 @@ int Run(bool reads_only) {
   const bool apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   int status = 1;
   {
-    ComponentRegistration registration;
-    if (!apartment || registration.Failure() != nullptr) {
-      std::fprintf(stderr, "zorvik_bench: %s\n",
-                   apartment ? registration.Failure() : "CoInitializeEx failed");
+    // Registered in the prefix for the whole run, so that CoCreateInstance,
+    // the proxies and the children find it.
+    const test::ZorvikModule component;
+    std::optional<test::ScopedRegistration> registration;
+    if (component.loaded()) registration.emplace(component);
+    const char* const failure = ComponentFailure(component, registration);
+    if (!apartment || failure != nullptr) {
+      std::fprintf(stderr, "zorvik_bench: %s\n", apartment ? failure : "CoInitializeEx failed");
     } else {
       BenchResults results;
       results.load_at_start = HostLoadAverage();
