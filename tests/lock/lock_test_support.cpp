@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "log_settings_key.h"
+#include "enable_process_log.h"
 #include "test_paths.h"
 
 namespace zorvik::test {
