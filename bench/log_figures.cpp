@@ -14,7 +14,6 @@
 
 #include "bench_child.h"
 #include "bench_path.h"
-#include "log_settings_scope.h"
 #include "stopwatch.h"
 #include "test_paths.h"
 #include "test_text.h"
@@ -144,6 +143,10 @@ std::vector<double> RunGroup(const char* role, int processes,
 
 }  // namespace
 
+test::LogSettingsValues LoggingToFile(const std::string& log_file) {
+  return {.enabled = 1, .destination = LOG_DEST_FILE, .file = log_file};
+}
+
 double LoggedLampMicroseconds(LoggedPath path) {
   const std::vector<double> figures = RunGroup("logged-lamp", 1, [path](int) {
     return std::vector<std::string>{std::to_string(static_cast<int>(path))};
@@ -173,7 +176,7 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
     untraced.push_back(MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices)));
     DeleteFileA(log_file.c_str());
     {
-      LogSettingsScope logging_on(log_file);
+      const test::ScopedLogSettings logging_on(LoggingToFile(log_file));
       traced.push_back(logging_on.written()
                            ? MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices))
                            : -1.0);

@@ -15,9 +15,9 @@
 #include "bench_results.h"
 #include "kernel_round_trip.h"
 #include "log_settings_scope.h"
+#include "scoped_registration.h"
 #include "stopwatch.h"
 #include "test_paths.h"
-#include "scoped_registration.h"
 #include "toolkit_stream.h"
 #include "zorvik_module.h"
 
@@ -181,7 +181,7 @@ void MeasureLogging(BenchResults& results) {
   const std::string log_file = test::TempFolder() + "zorvik-bench.log";
   Progress("logging on");
   {
-    LogSettingsScope settings(log_file);
+    const test::ScopedLogSettings settings(LoggingToFile(log_file));
     if (!settings.written()) {
       std::fprintf(stderr, "zorvik_bench: the log settings could not be written\n");
       return;
