@@ -11,14 +11,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "bench_child.h"
 #include "bench_path.h"
 #include "read_throughput.h"
+#include "started_process.h"
 #include "stopwatch.h"
 #include "test_paths.h"
 
 namespace zorvik::bench {
 namespace {
+
+using test::ProcessOptions;
+using test::StartedProcess;
 
 constexpr DWORD kSampleMs = 20;
 constexpr double kTimeoutSeconds = 300.0;
