@@ -3,30 +3,17 @@
 #include "bench_child.h"
 
 #include <cstdio>
-#include <cstring>
-#include <map>
 #include <memory>
 
-#include "test_text.h"
+#include "child_argument.h"
+#include "child_process.h"
+#include "test_paths.h"
+#include "unique_resource.h"
 
 namespace zorvik::bench {
 namespace {
 
-using test::Widen;
-
-constexpr char kRolePrefix[] = "--role=";
 constexpr DWORD kLineUpTimeoutMs = 60000;
-
-std::map<std::string, BenchRole>& Roles() {
-  static std::map<std::string, BenchRole> roles;
-  return roles;
-}
-
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
 
 // The named objects one group of children lines up with: each child
 // releases one unit of "ready" when set up, then waits for "go".
@@ -50,31 +37,32 @@ double ReadFigure(const std::string& path) {
   return figure;
 }
 
-}  // namespace
-
-bool RegisterBenchRole(const char* name, BenchRole role) {
-  Roles()[name] = std::move(role);
-  return true;
-}
-
-bool RunBenchRoleIfAsked(int argc, char** argv, int* exit_code) {
-  if (argc < 4 || std::strncmp(argv[1], kRolePrefix, sizeof(kRolePrefix) - 1) != 0) return false;
-  const auto role = Roles().find(argv[1] + sizeof(kRolePrefix) - 1);
-  if (role == Roles().end()) {
-    *exit_code = 125;
-    return true;
-  }
-  const std::string tag = argv[2], result_path = argv[3];
-  const std::vector<std::string> args(argv + 4, argv + argc);
+// One child of a group: `role` sets up, lines up with the others, measures,
+// and its figure goes to the group's file for it.
+int RunInGroup(const BenchRole& role, const std::wstring& packed) {
+  const std::optional<ChildArgument> argument = UnpackChildArgument(packed);
+  if (!argument) return 1;
+  const std::string& tag = argument->tag;
   const auto start = [&tag] {
     UniqueHandle ready(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ReadyName(tag).c_str()));
     UniqueHandle go(OpenEventA(SYNCHRONIZE, FALSE, GoName(tag).c_str()));
     if (ready) ReleaseSemaphore(ready.get(), 1, nullptr);
     if (go) WaitForSingleObject(go.get(), kLineUpTimeoutMs);
   };
-  const double figure = role->second(args, start);
-  *exit_code = figure >= 0 && WriteFigure(result_path, figure) ? 0 : 1;
-  return true;
+  const double figure = role(argument->args, start);
+  return figure >= 0 && WriteFigure(argument->result_path, figure) ? 0 : 1;
+}
+
+}  // namespace
+
+bool RegisterBenchRole(const char* name, BenchRole role) {
+  return test::RegisterChildRole(name, [role = std::move(role)](const std::wstring& argument) {
+    return RunInGroup(role, argument);
+  });
+}
+
+bool RunBenchRoleIfAsked(int argc, char** argv, int* exit_code) {
+  return test::RunChildRoleIfAsked(argc, argv, exit_code);
 }
 
 std::vector<double> RunChildrenTogether(const char* role, int count,
@@ -88,13 +76,12 @@ std::vector<double> RunChildrenTogether(const char* role, int count,
   if (!ready || !go) return figures;
 
   std::vector<std::string> result_paths;
-  std::vector<std::unique_ptr<StartedProcess>> children;
+  std::vector<std::unique_ptr<test::ChildProcess>> children;
   for (int i = 0; i < count; ++i) {
-    result_paths.push_back(TempFilePath("zorvik-bench-" + tag + "-" + std::to_string(i) + ".txt"));
-    std::wstring command = L"\"" + OwnPath() + L"\" " + Widen(kRolePrefix) + Widen(role) + L" " +
-                           Widen(tag) + L" \"" + Widen(result_paths.back()) + L"\"";
-    for (const std::string& arg : args_of(i)) command += L" \"" + Widen(arg) + L"\"";
-    children.push_back(std::make_unique<StartedProcess>(std::move(command)));
+    result_paths.push_back(test::TempFolder() + "zorvik-bench-" + tag + "-" + std::to_string(i) +
+                           ".txt");
+    children.push_back(std::make_unique<test::ChildProcess>(
+        role, PackChildArgument({tag, result_paths.back(), args_of(i)})));
   }
   // Every child that started must be set up before any of them is timed.
   int lined_up = 0;
@@ -106,18 +93,6 @@ std::vector<double> RunChildrenTogether(const char* role, int count,
     if (children[i]->Wait(timeout_ms) == 0) figures[i] = ReadFigure(result_paths[i]);
   if (lined_up != count) std::fprintf(stderr, "zorvik_bench: %s: a child did not start\n", role);
   return figures;
-}
-
-std::wstring ProgramFolder() {
-  std::wstring path = OwnPath();
-  path.resize(path.find_last_of(L'\\') + 1);
-  return path;
-}
-
-std::string TempFilePath(const std::string& name) {
-  char folder[MAX_PATH + 1] = {};
-  if (GetTempPathA(MAX_PATH, folder) == 0) return name;
-  return folder + name;
 }
 
 }  // namespace zorvik::bench

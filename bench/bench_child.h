@@ -1,6 +1,7 @@
-// Second processes of the benchmark program: it starts itself again with a
-// role, lets a group of such children set up, starts their timed parts
-// together, and collects the one figure each of them measures.
+// Second processes of the benchmark program: it starts itself again in a
+// role (the tests' child roles, child_process.h), lets a group of such
+// children set up, starts their timed parts together, and collects the one
+// figure each of them measures.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +9,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "started_process.h"
 
 namespace zorvik::bench {
 
@@ -26,21 +25,12 @@ bool RunBenchRoleIfAsked(int argc, char** argv, int* exit_code);
 // Registers a role under `name`, before main runs.
 bool RegisterBenchRole(const char* name, BenchRole role);
 
-// Starts `count` children of role `role` (child i gets `args_of(i)`), starts
-// their timed parts at the same moment and waits at most `timeout_ms` for
-// all. The figures in child order; a child that failed or timed out gives -1.
+// Starts `count` children of role `role` (child i gets `args_of(i)`, which
+// must hold neither '|' nor '"'), starts their timed parts at the same moment
+// and waits at most `timeout_ms` for all. The figures in child order; a child
+// that failed or timed out gives -1.
 std::vector<double> RunChildrenTogether(const char* role, int count,
                                         const std::function<std::vector<std::string>(int)>& args_of,
                                         DWORD timeout_ms);
-
-// The program's own folder, ending in a backslash.
-std::wstring ProgramFolder();
-
-// The temporary folder (ending in a backslash) plus `name`.
-std::string TempFilePath(const std::string& name);
-
-// The processes the benchmark starts are the tests' own kind.
-using test::ProcessOptions;
-using test::StartedProcess;
 
 }  // namespace zorvik::bench

@@ -1,5 +1,5 @@
 // The COM object in the caller's apartment, created with CoCreateInstance;
-// zorvik.dll must be registered (ComponentRegistration) and the calling
+// zorvik.dll must be registered (ScopedRegistration) and the calling
 // thread in an apartment.
 #include <wrl/client.h>
 

@@ -11,13 +11,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "bench_child.h"
 #include "bench_path.h"
 #include "read_throughput.h"
+#include "started_process.h"
 #include "stopwatch.h"
+#include "test_paths.h"
 
 namespace zorvik::bench {
 namespace {
+
+using test::ProcessOptions;
+using test::StartedProcess;
 
 constexpr DWORD kSampleMs = 20;
 constexpr double kTimeoutSeconds = 300.0;
@@ -36,7 +40,7 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 
 // zorvik_scan scanning the A4 page to `image` with the extra `options`.
 std::wstring PageScanCommand(const std::string& image, const std::wstring& options) {
-  return L"\"" + ProgramFolder() +
+  return L"\"" + test::ExecutableDir() +
          L"zorvik_scan.exe\" --mode=Color --depth=8 --resolution=600 --unit=mm "
          L"--left=0 --top=0 --width=210 --height=297 --output-file=\"" +
          Wide(image) + L"\"" + options;
@@ -57,9 +61,9 @@ double SummarySeconds(const std::string& file) {
 
 HostPace MeasureHostPace() {
   HostPace pace;
-  const std::string device = TempFilePath("zorvik-bench-usb2.txt");
-  const std::string image = TempFilePath("zorvik-bench-usb2.png");
-  const std::string output = TempFilePath("zorvik-bench-usb2.out");
+  const std::string device = test::TempFolder() + "zorvik-bench-usb2.txt";
+  const std::string image = test::TempFolder() + "zorvik-bench-usb2.png";
+  const std::string output = test::TempFolder() + "zorvik-bench-usb2.out";
   {
     FILE* file = std::fopen(device.c_str(), "wb");
     if (file == nullptr) return pace;
@@ -89,7 +93,7 @@ HostPace MeasureHostPace() {
 
 HostMemory MeasureHostMemory() {
   HostMemory memory;
-  const std::string image = TempFilePath("zorvik-bench-page.png");
+  const std::string image = test::TempFolder() + "zorvik-bench-page.png";
   DeleteFileA(image.c_str());
   std::wstring command = PageScanCommand(image, L"");
   const double start = NowSeconds();

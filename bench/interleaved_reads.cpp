@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "bench_child.h"
 #include "read_throughput.h"
 #include "stopwatch.h"
+#include "test_paths.h"
 
 namespace zorvik::bench {
 namespace {
@@ -80,7 +80,7 @@ InterleavedReads InterleaveReads(BenchPath& subject, const NextBytesReader& refe
 }
 
 ToolkitScanReader::ToolkitScanReader()
-    : module_(LoadLibraryW((ProgramFolder() + L"KELMARTK.DLL").c_str())) {
+    : module_(LoadLibraryW((test::ExecutableDir() + L"KELMARTK.DLL").c_str())) {
   if (!module_) return;
   using SetIOHandleEntry = int32_t(WINAPI*)(HANDLE device);
   const auto select = EntryPoint<SetIOHandleEntry>(module_.get(), "SetIOHandle");

@@ -14,10 +14,10 @@
 
 #include "bench_child.h"
 #include "bench_path.h"
-#include "log_settings_scope.h"
 #include "stopwatch.h"
-#include "unique_resource.h"
+#include "test_paths.h"
 #include "test_text.h"
+#include "unique_resource.h"
 
 namespace zorvik::bench {
 namespace {
@@ -143,6 +143,10 @@ std::vector<double> RunGroup(const char* role, int processes,
 
 }  // namespace
 
+test::LogSettingsValues LoggingToFile(const std::string& log_file) {
+  return {.enabled = 1, .destination = LOG_DEST_FILE, .file = log_file};
+}
+
 double LoggedLampMicroseconds(LoggedPath path) {
   const std::vector<double> figures = RunGroup("logged-lamp", 1, [path](int) {
     return std::vector<std::string>{std::to_string(static_cast<int>(path))};
@@ -156,7 +160,7 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
 
   std::vector<std::string> devices;
   for (int i = 0; i < processes; ++i) {
-    devices.push_back(TempFilePath("zorvik-bench-device-" + std::to_string(i) + ".dev"));
+    devices.push_back(test::TempFolder() + "zorvik-bench-device-" + std::to_string(i) + ".dev");
     // An empty device file describes the default scanner.
     UniqueHandle(CreateFileA(devices.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -172,7 +176,7 @@ LogFigures MeasureLog(const std::string& log_file, int processes) {
     untraced.push_back(MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices)));
     DeleteFileA(log_file.c_str());
     {
-      LogSettingsScope logging_on(log_file);
+      const test::ScopedLogSettings logging_on(LoggingToFile(log_file));
       traced.push_back(logging_on.written()
                            ? MedianOrFailed(RunGroup("traced-calls", processes, calls_on_devices))
                            : -1.0);

@@ -1,12 +1,18 @@
 // The cost of logging to a file: device calls with logging on, and traced
 // calls beside the bare appends they require. Every logged figure comes from
-// children started while a LogSettingsScope with the file is in force, since
-// the component reads its settings once per process.
+// children started while a ScopedLogSettings with LoggingToFile is in force,
+// since the component reads its settings once per process.
 #pragma once
 
 #include <string>
 
+#include "log_settings_scope.h"
+
 namespace zorvik::bench {
+
+// The settings every logged figure is taken with: logging on, every line (no
+// filter), into `log_file`.
+test::LogSettingsValues LoggingToFile(const std::string& log_file);
 
 enum class LoggedPath { kScannerObject = 0, kComInApartment = 1, kComAcrossApartments = 2 };
 

@@ -7,16 +7,19 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "bench_child.h"
 #include "bench_path.h"
 #include "bench_results.h"
-#include "component_registration.h"
 #include "kernel_round_trip.h"
 #include "log_settings_scope.h"
+#include "scoped_registration.h"
 #include "stopwatch.h"
+#include "test_paths.h"
 #include "toolkit_stream.h"
+#include "zorvik_module.h"
 
 namespace zorvik::bench {
 namespace {
@@ -41,6 +44,16 @@ std::string HostLoadAverage() {
   for (int field = 0; field < 3 && end != std::string::npos; ++field)
     end = load.find(' ', end + (field ? 1 : 0));
   return load.substr(0, end);
+}
+
+// Why zorvik.dll from the benchmark's folder cannot serve the run, or null.
+// A module that lacks one of its exports cannot register itself.
+const char* ComponentFailure(const test::ZorvikModule& component,
+                             const std::optional<test::ScopedRegistration>& registration) {
+  if (component.path().empty()) return "zorvik.dll could not be loaded from the benchmark's folder";
+  return registration && SUCCEEDED(registration->result())
+             ? nullptr
+             : "DllRegisterServer of zorvik.dll failed";
 }
 
 void Progress(const char* what) { std::fprintf(stderr, "zorvik_bench: %s\n", what); }
@@ -165,10 +178,10 @@ bool MeasureReads(BenchResults& results) {
 // The logging figures, from children started while the settings are in the
 // registry; this process read its own settings (logging off) long before.
 void MeasureLogging(BenchResults& results) {
-  const std::string log_file = TempFilePath("zorvik-bench.log");
+  const std::string log_file = test::TempFolder() + "zorvik-bench.log";
   Progress("logging on");
   {
-    LogSettingsScope settings(log_file);
+    const test::ScopedLogSettings settings(LoggingToFile(log_file));
     if (!settings.written()) {
       std::fprintf(stderr, "zorvik_bench: the log settings could not be written\n");
       return;
@@ -198,10 +211,14 @@ int Run(bool reads_only) {
   const bool apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   int status = 1;
   {
-    ComponentRegistration registration;
-    if (!apartment || registration.Failure() != nullptr) {
-      std::fprintf(stderr, "zorvik_bench: %s\n",
-                   apartment ? registration.Failure() : "CoInitializeEx failed");
+    // Registered in the prefix for the whole run, so that CoCreateInstance,
+    // the proxies and the children find it.
+    const test::ZorvikModule component;
+    std::optional<test::ScopedRegistration> registration;
+    if (component.loaded()) registration.emplace(component);
+    const char* const failure = ComponentFailure(component, registration);
+    if (!apartment || failure != nullptr) {
+      std::fprintf(stderr, "zorvik_bench: %s\n", apartment ? failure : "CoInitializeEx failed");
     } else {
       BenchResults results;
       results.load_at_start = HostLoadAverage();

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "com_boundary.h"
+#include "enable_process_log.h"
 #include "log_bits.h"
-#include "log_settings_key.h"
 #include "log_test_files.h"
 #include "scanner_object.h"
 #include "zorvik.h"

@@ -13,7 +13,7 @@
 #include "child_process.h"
 #include "com_apartment.h"
 #include "log_bits.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "scanner_in_other_apartment.h"
 #include "scoped_registration.h"

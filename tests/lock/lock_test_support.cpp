@@ -7,7 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "log_settings_key.h"
+#include "enable_process_log.h"
+#include "test_paths.h"
 
 namespace zorvik::test {
 
@@ -25,10 +26,8 @@ std::string g_log_path;
 class LockLogEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
     g_log_path =
-        std::string(temp) + "zorvik-lock-tests-" + std::to_string(GetCurrentProcessId()) + ".log";
+        TempFolder() + "zorvik-lock-tests-" + std::to_string(GetCurrentProcessId()) + ".log";
     DeleteFileA(g_log_path.c_str());
     EnableProcessLogForTesting(kLockTestLogClass, g_log_path);
   }

@@ -11,7 +11,7 @@
 #include "child_checks.h"
 #include "child_process.h"
 #include "log_settings.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "sample_trace_time.h"
 #include "logger.h"

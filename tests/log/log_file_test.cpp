@@ -16,7 +16,7 @@
 #include "log_file_append.h"
 #include "log_file_lock.h"
 #include "log_settings.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "logger.h"
 #include "trace_depth.h"

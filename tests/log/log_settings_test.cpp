@@ -14,7 +14,7 @@
 #include "child_process.h"
 #include "debug_output_capture.h"
 #include "log_settings.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "logger.h"
 #include "zorvik.h"

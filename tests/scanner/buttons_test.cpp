@@ -11,7 +11,7 @@
 #include "child_process.h"
 #include "device_test_support.h"
 #include "driver_error.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "logger.h"
 #include "scanner_lock.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "log_settings_key.h"
+#include "enable_process_log.h"
 #include "open_timing.h"
 #include "scanner_lock.h"
 #include "session_call.h"

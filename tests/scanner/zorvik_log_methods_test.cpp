@@ -10,7 +10,7 @@
 #include "com_apartment.h"
 #include "child_checks.h"
 #include "child_process.h"
-#include "log_settings_key.h"
+#include "log_settings_scope.h"
 #include "log_test_files.h"
 #include "logger.h"
 #include "zorvik_object.h"

@@ -2,19 +2,10 @@
 
 #include <atomic>
 
+#include "test_paths.h"
 #include "test_text.h"
 
 namespace zorvik::test {
-
-namespace {
-
-std::string TempFolder() {
-  char folder[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(MAX_PATH + 1, folder);
-  return std::string(folder, length);
-}
-
-}  // namespace
 
 TempDeviceFile::TempDeviceFile(const std::string& description, const char* stem) {
   static std::atomic<int> counter{0};

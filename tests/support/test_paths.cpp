@@ -13,4 +13,10 @@ std::wstring ExecutableDir() {
 
 std::wstring BesideExecutable(const wchar_t* file_name) { return ExecutableDir() + file_name; }
 
+std::string TempFolder() {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(MAX_PATH + 1, folder);
+  return std::string(folder, length);
+}
+
 }  // namespace zorvik::test

@@ -4,25 +4,16 @@
 
 #include <atomic>
 
+#include "test_paths.h"
 #include "test_text.h"
 #include "unique_resource.h"
 #include "zorvik_contract.h"
 
 namespace zorvik::test {
 
-namespace {
-
-std::string TempDir() {
-  char path[MAX_PATH];
-  const DWORD length = GetTempPathA(MAX_PATH, path);
-  return std::string(path, length);
-}
-
-}  // namespace
-
 TempLogFile::TempLogFile(const char* stem) {
   static std::atomic<int> counter{0};
-  path_ = TempDir() + "zorvik-" + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+  path_ = TempFolder() + "zorvik-" + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
           std::to_string(counter++) + ".log";
   DeleteFileA(path_.c_str());
 }
@@ -46,6 +37,6 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-std::string DefaultLogFilePath() { return TempDir() + ZORVIK_DEFAULT_LOG_FILE_NAME; }
+std::string DefaultLogFilePath() { return TempFolder() + ZORVIK_DEFAULT_LOG_FILE_NAME; }
 
 }  // namespace zorvik::test

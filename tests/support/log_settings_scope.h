@@ -1,5 +1,7 @@
-// Writes the ZORVIK log settings into HKLM for a test and puts the registry
-// back as it was afterwards.  Tests using it carry RESOURCE_LOCK registry.
+// Writes the ZORVIK log settings into HKLM for a test or part of a benchmark
+// run, and puts the registry back as it was afterwards. Processes that start
+// while the scope lives read these settings. Tests using it carry
+// RESOURCE_LOCK registry.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,10 @@ class ScopedLogSettings {
   ScopedLogSettings(const ScopedLogSettings&) = delete;
   ScopedLogSettings& operator=(const ScopedLogSettings&) = delete;
 
+  // True when the key holds the values asked for: it was created and every
+  // value written.
+  bool written() const { return written_; }
+
  private:
   struct SavedValue {
     std::string name;
@@ -42,27 +48,8 @@ class ScopedLogSettings {
 
   bool vendor_key_existed_ = false;
   bool key_existed_ = false;
+  bool written_ = false;
   std::vector<SavedValue> saved_;
-};
-
-// Switches logging to the file `log_path` on for this whole process, under a
-// settings key of the test suite's own `class_id`, so that no other suite
-// running beside it sees the settings and the ZORVIK key is never touched.
-// Must run before the first logger of the process; the key is removed again
-// at once, since the settings are read only once per process.
-void EnableProcessLogForTesting(REFCLSID class_id, const std::string& log_path);
-
-// Registers an in-process COM class in the test prefix (HKLM classes, threading
-// model Both) and removes it again.
-class ScopedInprocServer {
- public:
-  ScopedInprocServer(const char* class_id, const std::wstring& dll_path);
-  ~ScopedInprocServer();
-  ScopedInprocServer(const ScopedInprocServer&) = delete;
-  ScopedInprocServer& operator=(const ScopedInprocServer&) = delete;
-
- private:
-  std::string key_;
 };
 
 }  // namespace zorvik::test

@@ -1,5 +1,6 @@
-// zorvik.dll registered in the test prefix for the life of a test, and
-// unregistered afterwards.  Tests using it carry RESOURCE_LOCK registry.
+// zorvik.dll registered in the prefix for the life of a test or of a
+// benchmark run, and unregistered afterwards. The module must be loaded().
+// Tests using it carry RESOURCE_LOCK registry.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,5 @@
-// zorvik.dll loaded by path from beside the test executable, with its four
-// exports, so tests call them as COM itself would.
+// zorvik.dll loaded by path from beside the running test executable or
+// benchmark, with its four exports, so they call them as COM itself would.
 #pragma once
 
 #include <windows.h>
