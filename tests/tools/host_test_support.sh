@@ -122,8 +122,10 @@ hold_scanner() {
   "$wine_run" "$bin/zorvik_scan.exe" -d "$device" --wait-for-button </dev/null \
     >/dev/null 2>"$work/holder.err" &
   holder=$!
-  for _ in $(seq 200); do
-    grep -q "Waiting for a front-panel button" "$work/holder.err" 2>/dev/null && break
+  # A loaded machine may take many seconds to start a Wine program.
+  for _ in $(seq 600); do
+    grep -q "Waiting for a front-panel button" "$work/holder.err" 2>/dev/null && return 0
     sleep 0.1
   done
+  echo "zorvik_scan did not take the scanner: $(cat "$work/holder.err")" >&2
 }
