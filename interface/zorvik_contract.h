@@ -111,6 +111,9 @@
 #define ZORVIK_ERROR_ADF_EMPTY 101u
 #define ZORVIK_ERROR_ADF_UNEXPECTED_END_OF_PAGE 102u
 
+/* widl reads this header for the type library's enums; it has no use for
+ * the function. */
+#ifndef __WIDL__
 /* The name of a driver error code, as the component's log prints it; "no
  * definition" for every unassigned number. */
 static inline const char* ZorvikDriverErrorName(unsigned long code) {
@@ -159,5 +162,6 @@ static inline const char* ZorvikDriverErrorName(unsigned long code) {
       return "no definition";
   }
 }
+#endif /* __WIDL__ */
 
 #endif /* ZORVIK_CONTRACT_H */

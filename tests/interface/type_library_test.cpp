@@ -202,6 +202,98 @@ TEST_F(TypeLibraryTest, RecordsHaveTheirContractSizes) {
   }
 }
 
+// A host that imports the type library gets the contract's numbers by name:
+// each enum holds exactly these members, in this order, with the values the
+// contract header gives them.
+TEST_F(TypeLibraryTest, EnumsCarryTheContractsValues) {
+  struct Member {
+    const wchar_t* name;
+    unsigned long value;
+  };
+  const struct {
+    const wchar_t* name;
+    std::vector<Member> members;
+  } cases[] = {
+      {L"ZorvikDeviceIoType", {{L"ZorvikDeviceIoUsb", ZORVIK_DEVICE_IO_USB}}},
+      {L"ZorvikLockType",
+       {{L"ZorvikLockProcess", ZORVIK_LOCK_PROCESS}, {L"ZorvikLockThread", ZORVIK_LOCK_THREAD}}},
+      {L"ZorvikScanMode",
+       {{L"ZorvikScanModeColor", ZORVIK_SCAN_MODE_COLOR},
+        {L"ZorvikScanModeGreyscale", ZORVIK_SCAN_MODE_GREYSCALE},
+        {L"ZorvikScanModeBw", ZORVIK_SCAN_MODE_BW}}},
+      {L"ZorvikBitsPerChannel",
+       {{L"ZorvikBitsPerChannel8", ZORVIK_BITS_PER_CHANNEL_8},
+        {L"ZorvikBitsPerChannel16", ZORVIK_BITS_PER_CHANNEL_16},
+        {L"ZorvikBitsPerChannelBw", ZORVIK_BITS_PER_CHANNEL_BW}}},
+      {L"ZorvikScanOption",
+       {{L"ZorvikScanOptionPreview", ZORVIK_SCAN_OPTION_PREVIEW},
+        {L"ZorvikScanOptionPixelCoordinates", ZORVIK_SCAN_OPTION_PIXEL_COORDINATES}}},
+      {L"ZorvikGreyChannel",
+       {{L"ZorvikGreyChannelRed", ZORVIK_GREY_CHANNEL_RED},
+        {L"ZorvikGreyChannelGreen", ZORVIK_GREY_CHANNEL_GREEN},
+        {L"ZorvikGreyChannelBlue", ZORVIK_GREY_CHANNEL_BLUE},
+        {L"ZorvikGreyChannelNtsc", ZORVIK_GREY_CHANNEL_NTSC}}},
+      {L"ZorvikScanMethod",
+       {{L"ZorvikScanMethodFlatbed", ZORVIK_SCAN_METHOD_FLATBED},
+        {L"ZorvikScanMethodAdf", ZORVIK_SCAN_METHOD_ADF},
+        {L"ZorvikScanMethodXpaPositive", ZORVIK_SCAN_METHOD_XPA_POSITIVE},
+        {L"ZorvikScanMethodXpaNegative", ZORVIK_SCAN_METHOD_XPA_NEGATIVE}}},
+      {L"ZorvikGammaTable", {{L"ZorvikGammaTableSize", ZORVIK_GAMMA_TABLE_SIZE}}},
+      {L"ZorvikLogAttribute",
+       {{L"ZorvikLogAttributeButton", LOG_ATTR_BUTTON},
+        {L"ZorvikLogAttributeTrace", LOG_ATTR_TRACE},
+        {L"ZorvikLogAttributeLock", LOG_ATTR_LOCK},
+        {L"ZorvikLogAttributeDetail", LOG_ATTR_DETAIL}}},
+      {L"ZorvikLogDestination",
+       {{L"ZorvikLogDestinationFile", LOG_DEST_FILE},
+        {L"ZorvikLogDestinationDebugger", LOG_DEST_DEBUGGER},
+        {L"ZorvikLogDestinationSink", LOG_DEST_SINK}}},
+      {L"ZorvikDriverError",
+       {{L"ZorvikErrorNoError", ZORVIK_ERROR_NO_ERROR},
+        {L"ZorvikErrorInvalidSession", ZORVIK_ERROR_INVALID_SESSION},
+        {L"ZorvikErrorInvalidParameter", ZORVIK_ERROR_INVALID_PARAMETER},
+        {L"ZorvikErrorScannerNotFound", ZORVIK_ERROR_SCANNER_NOT_FOUND},
+        {L"ZorvikErrorScannerNotLocked", ZORVIK_ERROR_SCANNER_NOT_LOCKED},
+        {L"ZorvikErrorScannerLockFailed", ZORVIK_ERROR_SCANNER_LOCK_FAILED},
+        {L"ZorvikErrorLampOff", ZORVIK_ERROR_LAMP_OFF},
+        {L"ZorvikErrorCalibrationFailed", ZORVIK_ERROR_CALIBRATION_FAILED},
+        {L"ZorvikErrorOutOfMemory", ZORVIK_ERROR_OUT_OF_MEMORY},
+        {L"ZorvikErrorUnknownToolkitError", ZORVIK_ERROR_UNKNOWN_TOOLKIT_ERROR},
+        {L"ZorvikErrorNotImplemented", ZORVIK_ERROR_NOT_IMPLEMENTED},
+        {L"ZorvikErrorCarriageNotHome", ZORVIK_ERROR_CARRIAGE_NOT_HOME},
+        {L"ZorvikErrorCommunicationFailure", ZORVIK_ERROR_COMMUNICATION_FAILURE},
+        {L"ZorvikErrorToolkitOpenFailure", ZORVIK_ERROR_TOOLKIT_OPEN_FAILURE},
+        {L"ZorvikErrorInvalidHwProperty", ZORVIK_ERROR_INVALID_HW_PROPERTY},
+        {L"ZorvikErrorUnexpectedEndOfMedia", ZORVIK_ERROR_UNEXPECTED_END_OF_MEDIA},
+        {L"ZorvikErrorCancelButtonPressed", ZORVIK_ERROR_CANCEL_BUTTON_PRESSED},
+        {L"ZorvikErrorAdfJammed", ZORVIK_ERROR_ADF_JAMMED},
+        {L"ZorvikErrorAdfEmpty", ZORVIK_ERROR_ADF_EMPTY},
+        {L"ZorvikErrorAdfUnexpectedEndOfPage", ZORVIK_ERROR_ADF_UNEXPECTED_END_OF_PAGE}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "enum " << std::string(c.name, c.name + wcslen(c.name)));
+    ComPtr<ITypeInfo> info = InfoNamed(c.name);
+    ASSERT_TRUE(info);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+    EXPECT_EQ(TKIND_ENUM, attr->typekind);
+    const WORD count = attr->cVars;
+    info->ReleaseTypeAttr(attr);
+    ASSERT_EQ(c.members.size(), count);
+    for (WORD i = 0; i < count; ++i) {
+      VARDESC* var = nullptr;
+      ASSERT_EQ(S_OK, info->GetVarDesc(i, &var));
+      EXPECT_EQ(c.members[i].name, MemberName(info.Get(), var->memid));
+      ASSERT_EQ(VAR_CONST, var->varkind);
+      VARIANT value;
+      VariantInit(&value);
+      EXPECT_EQ(S_OK, VariantChangeType(&value, var->lpvarValue, 0, VT_UI4));
+      EXPECT_EQ(c.members[i].value, value.ulVal) << "member " << i;
+      info->ReleaseVarDesc(var);
+    }
+  }
+}
+
 TEST_F(TypeLibraryTest, CoclassImplementsScannerByDefaultThenLogAndButton) {
   ComPtr<ITypeInfo> info = InfoOf(CLSID_ZORVIK);
   ASSERT_TRUE(info);
