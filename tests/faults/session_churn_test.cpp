@@ -156,11 +156,21 @@ TEST_F(SessionChurnTest, ThreadsOpenAndCloseSessionsOnSeveralDevicesAtOnce) {
     return failed.load();
   };
   ASSERT_EQ(0u, churn(20));
-  const ProcessFootprint before = ProcessFootprint::Take();
+  ProcessFootprint before = ProcessFootprint::Take();
   const ULONGLONG start = GetTickCount64();
-  const size_t failed = churn(per_thread);
+  size_t failed = churn(per_thread);
   const double seconds = SecondsSince(start);
-  const ProcessFootprint after = ProcessFootprint::Take();
+  ProcessFootprint after = ProcessFootprint::Take();
+  // The runtime makes some handles once, at the first contention of a lock,
+  // and which lock first contends here is up to the scheduler. Such a handle
+  // stays one; a leak grows again with more sessions, so a growth is judged
+  // over as many sessions once more.
+  if (after.handles > before.handles) {
+    ReportFigure("session churn", "threads, first round: " + Footprints(before, after));
+    before = after;
+    failed += churn(per_thread);
+    after = ProcessFootprint::Take();
+  }
   EXPECT_EQ(0u, failed);
   ExpectNoGrowth(before, after);
   for (const auto& device : devices_) EXPECT_TRUE(DeviceLockFree(device->path()));
