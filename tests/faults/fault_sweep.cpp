@@ -46,35 +46,50 @@ SweepFigures RunFaultSweep(::zorvik::zorvik& scanner, const std::vector<FaultRow
   EXPECT_NE(0u, figures.before.handles) << "no way to count handles";
   const ULONGLONG start = GetTickCount64();
 
+  // The handle count every row must end at. The platform makes some handles
+  // once, the first time a path is taken, and which row takes it first is
+  // up to the timing; a leak repeats. So a row that ends above the count
+  // runs once more: growing again is a leak, and otherwise the count it
+  // ended at is the count from then on.
+  DWORD handles = figures.before.handles;
   for (const FaultRow& row : rows) {
     SCOPED_TRACE(row.name + "\n" + row.script);
-    TempDeviceFile device(row.script);
-    const WalkOutcome outcome = SessionWalk(scanner, device.wide_path()).Run();
-    EXPECT_EQ(StepName(row.failing_step), StepName(outcome.failing_step));
-    if (row.failing_step >= 0) {
-      ++figures.failing_rows;
-      EXPECT_EQ(E_FAIL, outcome.result);
-      EXPECT_EQ(row.error_code, outcome.error);
+    const auto walk_row = [&] {
+      TempDeviceFile device(row.script);
+      const WalkOutcome outcome = SessionWalk(scanner, device.wide_path()).Run();
+      EXPECT_EQ(StepName(row.failing_step), StepName(outcome.failing_step));
+      if (row.failing_step >= 0) {
+        EXPECT_EQ(E_FAIL, outcome.result);
+        EXPECT_EQ(row.error_code, outcome.error);
+      }
+      EXPECT_EQ(S_OK, outcome.teardown_result);
+      EXPECT_EQ(kErrNoError, outcome.teardown_error);
+      // A failed open hands out no handle; every other session had one, and
+      // it is refused once the session has ended.
+      EXPECT_EQ(row.failing_step != kOpenStep, outcome.had_handle);
+      if (outcome.had_handle) {
+        EXPECT_EQ(kErrInvalidSession, outcome.stale_handle_error);
+      }
+      const ProcessFootprint now = ProcessFootprint::Take();
+      EXPECT_EQ(0u, now.open_sessions);
+      EXPECT_FALSE(now.toolkit_loaded);
+      EXPECT_TRUE(device.IsClosed());
+      EXPECT_TRUE(DeviceLockFreeForAnotherThread(device.path()));
+      EXPECT_TRUE(other_process.DeviceLockFree(device.path()));
+      return now.handles;
+    };
+    DWORD now = walk_row();
+    if (now > handles) {
+      const DWORD first = now;
+      now = walk_row();
+      EXPECT_EQ(first, now) << "the row leaks a handle each time it runs";
+      handles = first;
     }
-    EXPECT_EQ(S_OK, outcome.teardown_result);
-    EXPECT_EQ(kErrNoError, outcome.teardown_error);
-    // A failed open hands out no handle; every other session had one, and
-    // it is refused once the session has ended.
-    EXPECT_EQ(row.failing_step != kOpenStep, outcome.had_handle);
-    if (outcome.had_handle) {
-      EXPECT_EQ(kErrInvalidSession, outcome.stale_handle_error);
-    }
-
-    const ProcessFootprint now = ProcessFootprint::Take();
-    EXPECT_EQ(0u, now.open_sessions);
-    EXPECT_FALSE(now.toolkit_loaded);
-    EXPECT_EQ(figures.before.handles, now.handles);
-    EXPECT_TRUE(device.IsClosed());
-    EXPECT_TRUE(DeviceLockFreeForAnotherThread(device.path()));
-    EXPECT_TRUE(other_process.DeviceLockFree(device.path()));
-    if (now.handles > figures.before.handles)
+    EXPECT_EQ(handles, now);
+    if (row.failing_step >= 0) ++figures.failing_rows;
+    if (now > figures.before.handles)
       figures.largest_handle_excess =
-          std::max(figures.largest_handle_excess, now.handles - figures.before.handles);
+          std::max(figures.largest_handle_excess, now - figures.before.handles);
     ++figures.rows;
   }
   figures.seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;

@@ -19,7 +19,9 @@ struct SweepFigures {
   size_t failing_rows = 0;
   ProcessFootprint before;  // after a clean warm-up session
   ProcessFootprint after;
-  DWORD largest_handle_excess = 0;  // over `before`, after any row
+  // Over `before`, after any row: handles the platform made once, on a path
+  // first taken in that row (a row that leaks fails the sweep).
+  DWORD largest_handle_excess = 0;
   double seconds = 0;
 };
 
