@@ -92,6 +92,7 @@ SweepFigures RunFaultSweep(::zorvik::zorvik& scanner, const std::vector<FaultRow
           std::max(figures.largest_handle_excess, now - figures.before.handles);
     ++figures.rows;
   }
+  figures.settled_handles = handles;
   figures.seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
   figures.after = ProcessFootprint::Take();
   return figures;

@@ -22,6 +22,9 @@ struct SweepFigures {
   // Over `before`, after any row: handles the platform made once, on a path
   // first taken in that row (a row that leaks fails the sweep).
   DWORD largest_handle_excess = 0;
+  // The handle count every row had to end at by the last row: `before`'s,
+  // plus the handles the platform made once.
+  DWORD settled_handles = 0;
   double seconds = 0;
 };
 

@@ -70,7 +70,7 @@ TEST_F(FaultSweepTest, EachCallFailingIsReportedAndLeavesNothingBehind) {
   ASSERT_TRUE(other_process.started());
   const SweepFigures figures = RunFaultSweep(scanner_, rows, other_process);
   EXPECT_EQ(rows.size(), figures.rows);
-  EXPECT_EQ(figures.before.handles, figures.after.handles);
+  EXPECT_EQ(figures.settled_handles, figures.after.handles);
 }
 
 }  // namespace
