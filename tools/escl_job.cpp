@@ -93,9 +93,7 @@ bool ScanJob::EndIfClientGone(std::chrono::milliseconds wait) {
   }
   if (!fetch || setup_.http->ClientConnected(*fetch)) return false;
   std::unique_lock<std::mutex> hold(mutex_);
-  cancelled_ = true;
-  client_gone_ = true;
-  changed_.notify_all();
+  CancelForGoneClient();
   return changed_.wait_for(hold, wait, [this] { return finished_; });
 }
 
@@ -111,9 +109,14 @@ bool ScanJob::ClientGone() {
   }
   if (setup_.http->ClientConnected(fetch)) return false;
   std::lock_guard<std::mutex> hold(mutex_);
+  CancelForGoneClient();
+  return true;
+}
+
+void ScanJob::CancelForGoneClient() {
   cancelled_ = true;
   client_gone_ = true;
-  return true;
+  changed_.notify_all();
 }
 
 bool ScanJob::finished() const {

@@ -91,6 +91,8 @@ class ScanJob {
   // True when the document's client has gone; the job is then cancelled.
   // Asks the HTTP driver at most every kClientCheckInterval.
   bool ClientGone();
+  // Marks the job cancelled because its client has gone; mutex_ is held.
+  void CancelForGoneClient();
   void SetState(EsclJobState state, const std::string& reason);
 
   const ScanJobSetup setup_;
