@@ -128,7 +128,6 @@ std::shared_ptr<DeviceSlot> DeviceRegistry::Load(uint64_t handle, const FileIden
 }
 
 std::shared_ptr<DeviceSlot> DeviceRegistry::Find(uint64_t handle, bool check_identity) {
-  CriticalSectionGuard guard(lock_);
   std::shared_ptr<DeviceSlot>& slot = devices_[handle];
   if (!slot) {
     slot = Load(handle, IdentityOf(handle));

@@ -89,6 +89,7 @@ class DeviceRegistry {
 
  private:
   // The device for `handle`, made when missing or when its file changed.
+  // The caller holds lock_.
   std::shared_ptr<DeviceSlot> Find(uint64_t handle, bool check_identity);
   std::shared_ptr<DeviceSlot> Load(uint64_t handle, const FileIdentity& identity);
 

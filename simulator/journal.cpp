@@ -28,18 +28,30 @@ Journal& Journal::Instance() { return g_journal; }
 
 void Journal::Append(ToolkitEntry entry, uint64_t device, std::initializer_list<uint64_t> arguments,
                      const void* data, size_t data_size, int32_t result) {
-  Record record{entry, GetCurrentThreadId(), result, device, 0, {}, {}};
-  for (uint64_t argument : arguments) {
-    if (record.argument_count == kJournalArgumentCapacity) break;
-    record.arguments[record.argument_count++] = argument;
-  }
-  if (data) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    record.data.assign(bytes, bytes + std::min(data_size, kJournalDataCapacity));
-  }
+  const DWORD thread_id = GetCurrentThreadId();
   CriticalSectionGuard guard(lock_);
-  if (records_.size() == kCapacity) records_.pop_front();
-  records_.push_back(std::move(record));
+  Record* record;
+  if (records_.size() < kCapacity) {
+    record = &records_.emplace_back();
+  } else {
+    record = &records_[oldest_];
+    oldest_ = (oldest_ + 1) % kCapacity;
+  }
+  record->entry = entry;
+  record->thread_id = thread_id;
+  record->result = result;
+  record->device = device;
+  record->argument_count = 0;
+  for (uint64_t argument : arguments) {
+    if (record->argument_count == kJournalArgumentCapacity) break;
+    record->arguments[record->argument_count++] = argument;
+  }
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  record->data.assign(bytes, bytes + (data ? std::min(data_size, kJournalDataCapacity) : 0));
+}
+
+const Journal::Record& Journal::Kept(uint32_t index) const {
+  return records_[(oldest_ + index) % records_.size()];
 }
 
 uint32_t Journal::Count() {
@@ -50,7 +62,7 @@ uint32_t Journal::Count() {
 bool Journal::Entry(uint32_t index, SIM_JOURNAL_ENTRY* entry) {
   CriticalSectionGuard guard(lock_);
   if (!entry || index >= records_.size()) return false;
-  const Record& record = records_[index];
+  const Record& record = Kept(index);
   std::memset(entry, 0, sizeof(*entry));
   CopyEntryName(record.entry, entry->EntryPoint);
   entry->ThreadId = record.thread_id;
@@ -91,6 +103,7 @@ bool Journal::Conflict(uint32_t index, SIM_CONFLICT* conflict) {
 void Journal::Clear() {
   CriticalSectionGuard guard(lock_);
   records_.clear();
+  oldest_ = 0;
   conflicts_.clear();
 }
 

@@ -53,8 +53,15 @@ class Journal {
     std::vector<uint8_t> data;
   };
 
+  // The record `index` places after the oldest one kept.
+  const Record& Kept(uint32_t index) const;
+
   CriticalSection lock_;
-  std::deque<Record> records_;
+  // Filled up to kCapacity, then a ring: each new call overwrites the oldest
+  // record in place, reusing its storage, so that a full journal (the usual
+  // state in a long scan) takes no allocation per call.
+  std::vector<Record> records_;
+  size_t oldest_ = 0;
   std::deque<SIM_CONFLICT> conflicts_;
 };
 

@@ -3,6 +3,7 @@
 // stays exact when several threads call at once.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -69,6 +70,29 @@ TEST_F(Journal, ShowsTheSettingsADeviceFileHadThatWereNotUnderstood) {
   TOOLKIT_ABILITY ability{};
   ASSERT_EQ(1, toolkit_.GetScannerAbilityEx(&ability));
   EXPECT_EQ(2400, ability.FlatbedMaxWidth);
+}
+
+TEST_F(Journal, KeepsTheNewestCallsInCallOrderOnceFull) {
+  // The journal keeps the newest 65536 calls. Each call here hands in a
+  // table of its own length (up to 256 entries), so that a record that
+  // takes over an older one's place must not keep any of its bytes.
+  constexpr uint32_t kKept = 65536;
+  constexpr uint32_t kCalls = kKept + 300;
+  std::array<uint8_t, 256> table;
+  for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(i);
+  simulator_.JournalClear();
+  for (uint32_t call = 0; call < kCalls; ++call)
+    toolkit_.SetGammaTable(table.data(), 1, static_cast<uint16_t>(call % 257));
+
+  const std::vector<sim::SIM_JOURNAL_ENTRY> journal = simulator_.Journal();
+  ASSERT_EQ(size_t{kKept}, journal.size());
+  for (uint32_t kept = 0; kept < kKept; ++kept) {
+    const uint32_t call = kCalls - kKept + kept;
+    const sim::SIM_JOURNAL_ENTRY& entry = journal[kept];
+    ASSERT_EQ(call % 257, entry.Arguments[2]) << "kept record " << kept;
+    ASSERT_EQ(std::vector<uint8_t>(table.begin(), table.begin() + call % 257), DataOf(entry))
+        << "kept record " << kept;
+  }
 }
 
 TEST_F(Journal, CountsEveryCallWhenThreadsCallAtOnce) {
