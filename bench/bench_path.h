@@ -37,7 +37,11 @@ std::unique_ptr<BenchPath> MakeToolkitSelectingPath();
 std::unique_ptr<BenchPath> MakeScannerObjectPath(const wchar_t* device = nullptr);
 // These need zorvik.dll registered and the calling thread in an apartment.
 std::unique_ptr<BenchPath> MakeComPath();
+class OtherApartment;
+// The object made in a single-threaded apartment of its own.
 std::unique_ptr<BenchPath> MakeCrossApartmentPath();
+// The object made in `apartment`, which must outlive the path.
+std::unique_ptr<BenchPath> MakeCrossApartmentPath(OtherApartment& apartment);
 
 // 256 entries mapping each value to itself.
 const uint8_t* IdentityGammaTable();

@@ -39,11 +39,20 @@ struct PathFigures {
   double logged_lamp_us = -1.0;
 };
 
-// One path through the component read by read in turn with its reference
-// (InterleaveReads), at every chunk size.
+// What a row of the read table stands for.
+enum class ReadRow {
+  kMethodFloor,       // the toolkit's ReadScan against itself: the method's own scatter
+  kSelection,         // the toolkit's ReadScan after SetIOHandle, as the component makes it
+  kInApartment,       // a path through the component in the caller's apartment
+  kAcrossApartments,  // the component's object through its proxy
+};
+
+// One subject read by read in turn with its reference (InterleaveReads), at
+// every chunk size.
 struct ReadComparison {
   const char* subject = "";
   const char* reference = "";
+  ReadRow row = ReadRow::kInApartment;
   InterleavedReads chunks[kChunkCount];
 };
 
@@ -56,8 +65,9 @@ struct BenchResults {
   // COM in-apartment, COM across apartments (those that could be set up).
   std::vector<PathFigures> paths;
   double round_trip_us = -1.0;
-  // In order: scanner object and COM in-apartment against the toolkit's own
-  // ReadScan, COM across apartments against the toolkit behind a bare IStream.
+  // In order: the toolkit against itself, the toolkit after SetIOHandle,
+  // scanner object and COM in-apartment, each against the toolkit's own
+  // ReadScan; COM across apartments against the toolkit behind a bare IStream.
   std::vector<ReadComparison> reads;
   double memcpy_mbps[kChunkCount] = {-1.0, -1.0, -1.0, -1.0};
   PageRead page;

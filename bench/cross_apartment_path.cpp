@@ -1,9 +1,11 @@
-// The COM object created in a single-threaded apartment of its own and called
-// from the benchmark's apartment through the proxies of zorvik.dll, as a host
-// with a worker apartment does.
+// The COM object created in another single-threaded apartment (its own, or
+// one it shares with the yardstick it is set against) and called from the
+// benchmark's apartment through the proxies of zorvik.dll, as a host with a
+// worker apartment does.
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "other_apartment.h"
 #include "session_path.h"
@@ -14,7 +16,9 @@ namespace {
 // A base of its own: the apartment and the proxy outlive the session path,
 // which closes its session through the proxy.
 struct CrossApartmentHolder {
-  CrossApartmentHolder() {
+  explicit CrossApartmentHolder(OtherApartment* shared)
+      : own_apartment(shared ? nullptr : std::make_unique<OtherApartment>()),
+        apartment(shared ? *shared : *own_apartment) {
     uintptr_t object_address = 0;
     created = apartment.Create(
         [](IUnknown** object) {
@@ -24,7 +28,8 @@ struct CrossApartmentHolder {
         IID_IScanner, reinterpret_cast<void**>(proxy.GetAddressOf()), &object_address);
     is_proxy = proxy && reinterpret_cast<uintptr_t>(proxy.Get()) != object_address;
   }
-  OtherApartment apartment;
+  const std::unique_ptr<OtherApartment> own_apartment;
+  OtherApartment& apartment;
   Microsoft::WRL::ComPtr<IScanner> proxy;
   HRESULT created = E_FAIL;
   bool is_proxy = false;
@@ -32,15 +37,14 @@ struct CrossApartmentHolder {
 
 class CrossApartmentPath : private CrossApartmentHolder, public SessionPath<IScanner> {
  public:
-  CrossApartmentPath() : SessionPath("COM across apartments", proxy.Get()) {}
+  explicit CrossApartmentPath(OtherApartment* shared)
+      : CrossApartmentHolder(shared), SessionPath("COM across apartments", proxy.Get()) {}
   HRESULT created_result() const { return created; }
   bool through_proxy() const { return is_proxy; }
 };
 
-}  // namespace
-
-std::unique_ptr<BenchPath> MakeCrossApartmentPath() {
-  auto path = std::make_unique<CrossApartmentPath>();
+std::unique_ptr<BenchPath> MakeCrossApartment(OtherApartment* shared) {
+  auto path = std::make_unique<CrossApartmentPath>(shared);
   if (FAILED(path->created_result())) {
     std::fprintf(stderr, "zorvik_bench: COM across apartments: creation failed, 0x%lx\n",
                  static_cast<unsigned long>(path->created_result()));
@@ -52,6 +56,14 @@ std::unique_ptr<BenchPath> MakeCrossApartmentPath() {
   }
   if (!path->Open()) return nullptr;
   return path;
+}
+
+}  // namespace
+
+std::unique_ptr<BenchPath> MakeCrossApartmentPath() { return MakeCrossApartment(nullptr); }
+
+std::unique_ptr<BenchPath> MakeCrossApartmentPath(OtherApartment& apartment) {
+  return MakeCrossApartment(&apartment);
 }
 
 }  // namespace zorvik::bench

@@ -28,8 +28,7 @@ uint64_t WindowBytes() {
 }
 
 // The mean of the middle half of `values`: as robust to a disturbed read as
-// the median, and finer than the performance counter's tick, which under
-// Wine is 100 ns.
+// the median.
 double InterquartileMean(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t first = values.size() / 4, last = values.size() - values.size() / 4;
@@ -47,8 +46,9 @@ InterleavedReads InterleaveReads(BenchPath& subject, const NextBytesReader& refe
   const uint64_t pairs_per_scan = WindowBytes() / (2ull * chunk);
   if (pairs_per_scan == 0) return figures;
   std::vector<uint8_t> buffer(chunk);
-  std::vector<double> subject_seconds, reference_seconds, ratios, added;
+  std::vector<double> subject_cycles, reference_cycles, ratios, added;
   bool failed = !subject.StartScan(window);
+  const CycleCalibration calibration;
   uint64_t pairs_in_scan = 0;
   for (int pair = 0; pair < pairs && !failed; ++pair) {
     if (pairs_in_scan == pairs_per_scan) {
@@ -56,26 +56,29 @@ InterleavedReads InterleaveReads(BenchPath& subject, const NextBytesReader& refe
       pairs_in_scan = 0;
     }
     ++pairs_in_scan;
-    double seconds[2] = {};  // [0] subject, [1] reference
+    uint64_t cycles[2] = {};  // [0] subject, [1] reference
     for (int turn = 0; turn < 2 && !failed; ++turn) {
       const bool subject_turn = (turn == 0) == (pair % 2 == 0);
-      const double start = NowSeconds();
+      const uint64_t start = NowCycles();
       failed =
           subject_turn ? !subject.ReadScan(buffer.data(), chunk) : !reference(buffer.data(), chunk);
-      seconds[subject_turn ? 0 : 1] = NowSeconds() - start;
+      cycles[subject_turn ? 0 : 1] = NowCycles() - start;
     }
-    if (failed || seconds[0] <= 0) break;
-    subject_seconds.push_back(seconds[0]);
-    reference_seconds.push_back(seconds[1]);
-    ratios.push_back(seconds[1] / seconds[0]);
-    added.push_back((seconds[0] - seconds[1]) * 1e9);
+    if (failed || cycles[0] == 0) break;
+    const double subject_cycles_now = static_cast<double>(cycles[0]);
+    const double reference_cycles_now = static_cast<double>(cycles[1]);
+    subject_cycles.push_back(subject_cycles_now);
+    reference_cycles.push_back(reference_cycles_now);
+    ratios.push_back(reference_cycles_now / subject_cycles_now);
+    added.push_back(subject_cycles_now - reference_cycles_now);
   }
   failed |= !subject.StopScan();
-  if (failed || ratios.empty()) return figures;
-  figures.subject_mbps = MegabytesPerSecond(chunk, Median(subject_seconds));
-  figures.reference_mbps = MegabytesPerSecond(chunk, Median(reference_seconds));
+  const double cycles_per_second = calibration.CyclesPerSecond();
+  if (failed || ratios.empty() || cycles_per_second <= 0) return figures;
+  figures.subject_mbps = MegabytesPerSecond(chunk, Median(subject_cycles) / cycles_per_second);
+  figures.reference_mbps = MegabytesPerSecond(chunk, Median(reference_cycles) / cycles_per_second);
   figures.ratio = Median(ratios);
-  figures.added_ns = InterquartileMean(added);
+  figures.added_ns = InterquartileMean(added) / cycles_per_second * 1e9;
   return figures;
 }
 

@@ -40,6 +40,7 @@ class ToolkitPath : public BenchPath {
   }
   bool ReadScan(uint8_t* buffer, uint32_t bytes) override {
     uint8_t status = 0;
+    if (select_each_call_ && toolkit_.SetIOHandle(nullptr) == 0) return false;
     return toolkit_.ReadScan(&status, buffer, bytes) != 0 && status == 0;
   }
   bool StopScan() override { return toolkit_.StopScan() != 0; }

@@ -69,7 +69,8 @@ std::atomic<DWORD> ToolkitStream::last_reader_thread_{0};
 
 }  // namespace
 
-CrossApartmentToolkitStream::CrossApartmentToolkitStream() {
+CrossApartmentToolkitStream::CrossApartmentToolkitStream(OtherApartment& apartment)
+    : apartment_(apartment) {
   uintptr_t object_address = 0;
   const HRESULT created = apartment_.Create(
       [](IUnknown** object) {

@@ -1,8 +1,10 @@
 // The yardstick for reads across apartments: an object with nothing but
 // IStream, whose Read makes the toolkit's own ReadScan into the caller's
-// buffer, made in a single-threaded apartment of its own and reached through
-// ole32's standard IStream proxy. It does the component's work across
-// apartments with nothing of the component in between.
+// buffer, made in a single-threaded apartment and reached through ole32's
+// standard IStream proxy. It does the component's work across apartments
+// with nothing of the component in between. Made in the same apartment as
+// the component's object it is set against, it meets the same thread
+// placement and the same wake-ups.
 #pragma once
 
 #include <objidl.h>
@@ -16,7 +18,8 @@ namespace zorvik::bench {
 
 class CrossApartmentToolkitStream {
  public:
-  CrossApartmentToolkitStream();
+  // Makes the stream in `apartment`, which must outlive this object.
+  explicit CrossApartmentToolkitStream(OtherApartment& apartment);
   // Null when ready, else why the stream cannot be used: it could not be
   // made or marshalled, or the caller got the object itself, not a proxy.
   const char* Failure() const { return failure_; }
@@ -25,7 +28,7 @@ class CrossApartmentToolkitStream {
   bool Read(uint8_t* buffer, uint32_t bytes);
 
  private:
-  OtherApartment apartment_;  // outlives the proxy
+  OtherApartment& apartment_;
   Microsoft::WRL::ComPtr<IStream> proxy_;
   const char* failure_ = nullptr;
 };

@@ -88,7 +88,7 @@ bool MeasurePaths(BenchResults& results) {
       {MakeToolkitSelectingPath, false},
       {[] { return MakeScannerObjectPath(); }, false},
       {MakeComPath, false},
-      {MakeCrossApartmentPath, true},
+      {[] { return MakeCrossApartmentPath(); }, true},
   };
   constexpr size_t kPathCount = sizeof(makers) / sizeof(makers[0]);
   PathRuns runs[kPathCount];
@@ -125,31 +125,46 @@ bool MeasurePaths(BenchResults& results) {
 // Section 2: each path through the component reads in turn with a bare
 // reference on the same scan of the default device, read by read, in the
 // same apartments: the toolkit's own ReadScan in-apartment, the toolkit's
-// ReadScan behind a bare IStream across apartments.
+// ReadScan behind a bare IStream across apartments, made in the very
+// apartment that serves the component's object. Before them the toolkit
+// itself takes the subject's place twice: as it is, which shows how far
+// the method itself scatters, and with the SetIOHandle the component makes
+// before every request, which shows the toolkit's share of the added cost.
 bool MeasureReads(BenchResults& results) {
   const struct {
     const char* subject;
-    std::function<std::unique_ptr<BenchPath>()> make;
-    bool across_apartments;
+    std::function<std::unique_ptr<BenchPath>(OtherApartment*)> make;
+    ReadRow row;
   } subjects[] = {
-      {"scanner object", [] { return MakeScannerObjectPath(); }, false},
-      {"COM in-apartment", MakeComPath, false},
-      {"COM across apartments", MakeCrossApartmentPath, true},
+      {"toolkit against itself", [](OtherApartment*) { return MakeToolkitPath(); },
+       ReadRow::kMethodFloor},
+      {"toolkit + SetIOHandle", [](OtherApartment*) { return MakeToolkitSelectingPath(); },
+       ReadRow::kSelection},
+      {"scanner object", [](OtherApartment*) { return MakeScannerObjectPath(); },
+       ReadRow::kInApartment},
+      {"COM in-apartment", [](OtherApartment*) { return MakeComPath(); }, ReadRow::kInApartment},
+      {"COM across apartments",
+       [](OtherApartment* apartment) { return MakeCrossApartmentPath(*apartment); },
+       ReadRow::kAcrossApartments},
   };
   bool complete = true;
   for (const auto& subject : subjects) {
     std::fprintf(stderr, "zorvik_bench: reads, %s\n", subject.subject);
     ReadComparison comparison;
+    const bool across_apartments = subject.row == ReadRow::kAcrossApartments;
     comparison.subject = subject.subject;
-    comparison.reference =
-        subject.across_apartments ? "IStream + toolkit across" : "toolkit ReadScan";
-    std::unique_ptr<BenchPath> path = subject.make();
+    comparison.row = subject.row;
+    comparison.reference = across_apartments ? "IStream + toolkit across" : "toolkit ReadScan";
+    // Outlives the path's and the stream's proxies.
+    std::unique_ptr<OtherApartment> apartment;
+    if (across_apartments) apartment = std::make_unique<OtherApartment>();
+    std::unique_ptr<BenchPath> path = subject.make(apartment.get());
     if (path) {
       NextBytesReader reference;
       ToolkitScanReader toolkit;
       std::unique_ptr<CrossApartmentToolkitStream> stream;
-      if (subject.across_apartments) {
-        stream = std::make_unique<CrossApartmentToolkitStream>();
+      if (across_apartments) {
+        stream = std::make_unique<CrossApartmentToolkitStream>(*apartment);
         if (stream->Failure() == nullptr)
           reference = [&](uint8_t* buffer, uint32_t bytes) { return stream->Read(buffer, bytes); };
         else
@@ -158,8 +173,7 @@ bool MeasureReads(BenchResults& results) {
         reference = [&](uint8_t* buffer, uint32_t bytes) { return toolkit.Read(buffer, bytes); };
       }
       for (size_t i = 0; i < kChunkCount && reference; ++i) {
-        const int pairs =
-            subject.across_apartments ? kChunkSizes[i].pairs / 4 : kChunkSizes[i].pairs;
+        const int pairs = across_apartments ? kChunkSizes[i].pairs / 4 : kChunkSizes[i].pairs;
         comparison.chunks[i] = InterleaveReads(*path, reference, kChunkSizes[i].bytes, pairs);
       }
     }
