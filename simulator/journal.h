@@ -20,7 +20,7 @@ class Journal {
  public:
   // The newest calls kept; older ones are dropped so that a long run of
   // small reads cannot exhaust memory.
-  static constexpr size_t kCapacity = 65536;
+  static constexpr size_t kCapacity = kJournalCapacity;
   // The newest conflicts kept: a host that races its selections at every call
   // would otherwise fill memory with them.
   static constexpr size_t kConflictCapacity = 1024;
@@ -59,8 +59,11 @@ class Journal {
   CriticalSection lock_;
   // Filled up to kCapacity, then a ring: each new call overwrites the oldest
   // record in place, reusing its storage, so that a full journal (the usual
-  // state in a long scan) takes no allocation per call.
-  std::vector<Record> records_;
+  // state in a long scan) takes no allocation per call. A deque rather than
+  // one block: it grows in small pieces that the heap hands out again after
+  // the library was unloaded and loaded, where one growing block would be
+  // fresh memory at every load, and fresh pages cost a fault each.
+  std::deque<Record> records_;
   size_t oldest_ = 0;
   std::deque<SIM_CONFLICT> conflicts_;
 };

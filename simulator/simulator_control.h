@@ -18,6 +18,8 @@
 
 namespace zorvik::sim {
 
+// The journal keeps the newest this many calls.
+inline constexpr size_t kJournalCapacity = 65536;
 inline constexpr size_t kJournalDataCapacity = 512;
 inline constexpr size_t kJournalArgumentCapacity = 4;
 

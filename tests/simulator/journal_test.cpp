@@ -73,10 +73,10 @@ TEST_F(Journal, ShowsTheSettingsADeviceFileHadThatWereNotUnderstood) {
 }
 
 TEST_F(Journal, KeepsTheNewestCallsInCallOrderOnceFull) {
-  // The journal keeps the newest 65536 calls. Each call here hands in a
-  // table of its own length (up to 256 entries), so that a record that
-  // takes over an older one's place must not keep any of its bytes.
-  constexpr uint32_t kKept = 65536;
+  // Each call here hands in a table of its own length (up to 256 entries),
+  // so that a record that takes over an older one's place must not keep any
+  // of its bytes.
+  constexpr uint32_t kKept = sim::kJournalCapacity;
   constexpr uint32_t kCalls = kKept + 300;
   std::array<uint8_t, 256> table;
   for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(i);
