@@ -1,6 +1,7 @@
 // The log file's named semaphore: derived from the path, held for one append.
 #include "log_file_lock.h"
 
+#include "critical_section.h"
 #include "ended_owner.h"
 
 namespace zorvik {
@@ -11,6 +12,36 @@ namespace {
 constexpr DWORD kWaitSliceMs = 100;
 // Keeps the record's names apart from those of the device locks' records.
 constexpr char kRecordNamePrefix[] = "ZorvikLogFile_";
+
+// The owner record of the log file's semaphore, opened the first time the
+// process appends and kept until the module unloads. Opening it per append
+// cost a named mapping, its view and the guard mutex, and as many closes:
+// seven kernel calls on every append beside the semaphore's own. The record
+// has no state of its own besides the shared view, so every append of the
+// process can use the one object. A process logs to one file (the settings
+// are read once), so one record is kept: another path replaces it.
+class SharedOwnerRecord {
+ public:
+  std::shared_ptr<LockOwnerRecord> For(const std::string& record_name) {
+    CriticalSectionGuard hold(guard_);
+    if (!record_ || record_name != name_) {
+      auto record = std::make_shared<LockOwnerRecord>(record_name, nullptr);
+      if (!record->valid()) return nullptr;
+      record_ = std::move(record);
+      name_ = record_name;
+    }
+    return record_;
+  }
+
+ private:
+  CriticalSection guard_;
+  std::string name_;
+  std::shared_ptr<LockOwnerRecord> record_;
+};
+
+// Built when the module loads and gone when it unloads, with the record's
+// handles; a function-local static would cost a TLS slot at every unload.
+SharedOwnerRecord g_owner_record;
 
 }  // namespace
 
@@ -28,8 +59,7 @@ CLogFileLock::CLogFileLock(const char* file_path) {
   const std::string name = LogFileSemaphoreName(file_path);
   semaphore_.reset(CreateSemaphoreA(nullptr, 1, 1, name.c_str()));
   if (!semaphore_) return;
-  owner_record_ = std::make_unique<LockOwnerRecord>(kRecordNamePrefix + name, nullptr);
-  if (!owner_record_->valid()) owner_record_.reset();
+  owner_record_ = g_owner_record.For(kRecordNamePrefix + name);
 }
 
 CLogFileLock::~CLogFileLock() { Release(); }

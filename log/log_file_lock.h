@@ -44,7 +44,8 @@ class CLogFileLock {
  private:
   UniqueHandle semaphore_;
   // Null when the record's objects could not be made: the plain wait then.
-  std::unique_ptr<LockOwnerRecord> owner_record_;
+  // Shared by every append of the process to the same file.
+  std::shared_ptr<LockOwnerRecord> owner_record_;
   uint64_t hold_token_ = 0;     // the record's token of the current hold
   DWORD owner_process_id_ = 0;  // 0 while the unit is not held
 };
