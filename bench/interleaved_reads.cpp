@@ -7,17 +7,10 @@
 
 #include "read_throughput.h"
 #include "stopwatch.h"
-#include "test_paths.h"
+#include "toolkit_module.h"
 
 namespace zorvik::bench {
 namespace {
-
-// GetProcAddress hands out a generic function pointer; going through
-// void (*)() tells the compiler the cast to the real signature is meant.
-template <typename Entry>
-Entry EntryPoint(HMODULE module, const char* name) {
-  return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // The bytes of the scan window: 5100 colour pixels of 3 bytes, 7020 lines.
 uint64_t WindowBytes() {
@@ -82,8 +75,7 @@ InterleavedReads InterleaveReads(BenchPath& subject, const NextBytesReader& refe
   return figures;
 }
 
-ToolkitScanReader::ToolkitScanReader()
-    : module_(LoadLibraryW((test::ExecutableDir() + L"KELMARTK.DLL").c_str())) {
+ToolkitScanReader::ToolkitScanReader() : module_(LoadToolkitBesideProgram()) {
   if (!module_) return;
   using SetIOHandleEntry = int32_t(WINAPI*)(HANDLE device);
   const auto select = EntryPoint<SetIOHandleEntry>(module_.get(), "SetIOHandle");
